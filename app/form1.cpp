@@ -1,0 +1,191 @@
+#include "app/form1.h"
+
+#include "app/documentview.h"
+#include "app/statusbar.h"
+#include "app/units.h"
+#include "file/commondialog.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QIcon>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QVBoxLayout>
+
+namespace {
+// Design sizes, in twips.
+constexpr int ClientWidth = 7665;
+constexpr int ClientHeight = 6360;
+constexpr int StatusBarHeight = 375;
+
+QFont windowFont()
+{
+    QFont f(QStringLiteral("Papyrus"));
+    f.setPointSizeF(8.25);
+    f.setWeight(QFont::Bold);
+    return f;
+}
+
+QFont labelFont()
+{
+    QFont f(QStringLiteral("MS Sans Serif"));
+    f.setPointSizeF(8.25);
+    f.setWeight(QFont::Normal);
+    f.setStyleHint(QFont::SansSerif);
+    return f;
+}
+} // namespace
+
+Form1::Form1()
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Glimmer v1.0"));
+    setWindowIcon(QIcon(QStringLiteral(":/glimmer/app.ico")));
+    setFont(windowFont());
+    Units::setBackground(this, Units::ActiveBorder);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("client"));
+    layout->addWidget(m_client, 1);
+
+    createControls();
+    createMenus();
+    layout->setMenuBar(menuBar);
+    connectEvents();
+    connectSessionEnd();
+
+    m_client->installEventFilter(this);
+    m_client->setMinimumSize(0, 0);
+    resize(Units::px(ClientWidth), Units::px(ClientHeight) + menuBar->sizeHint().height());
+    m_client->resize(Units::px(ClientWidth), Units::px(ClientHeight));
+    layOutClient();
+}
+
+Form1::~Form1() = default;
+
+void Form1::createControls()
+{
+    // The label first: it lies beneath the view, which covers it.
+    Label1 = new QLabel(m_client);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setFont(labelFont());
+    Label1->setTextFormat(Qt::PlainText);
+    Label1->setGeometry(Units::rect(2640, 1320, 2655, 255));
+
+    diag = new CommonDialog(this);
+    diag->setObjectName(QStringLiteral("diag"));
+
+    Rtf1 = new DocumentView(m_client);
+    Rtf1->setObjectName(QStringLiteral("Rtf1"));
+    // The view keeps its design position and size whatever the window does.
+    Rtf1->setGeometry(Units::rect(0, 0, 11895, 7695));
+
+    sbar = new StatusBar(m_client);
+    sbar->setObjectName(QStringLiteral("sbar"));
+    sbar->setFocusPolicy(Qt::NoFocus);
+    Label1->setFocusPolicy(Qt::NoFocus);
+    // The status bar stays visible above the part of the view it shares its place with.
+    sbar->raise();
+
+    setTabOrder(Rtf1, sbar);
+    setTabOrder(sbar, Label1);
+    Rtf1->setFocus();
+}
+
+void Form1::createMenus()
+{
+    menuBar = new QMenuBar(this);
+    menuBar->setObjectName(QStringLiteral("menuBar"));
+    // The menu is the window's own, inside it, on every desktop.
+    menuBar->setNativeMenuBar(false);
+
+    auto item = [this](QMenu* menu, const char* name, const QString& caption,
+                    const QList<QKeySequence>& keys = {}) {
+        auto* action = new QAction(caption, this);
+        action->setObjectName(QString::fromLatin1(name));
+        if (!keys.isEmpty()) {
+            action->setShortcuts(keys);
+            action->setShortcutContext(Qt::WindowShortcut);
+        }
+        menu->addAction(action);
+        addAction(action); // the shortcut works from anywhere in the window
+        return action;
+    };
+    auto separator = [this](QMenu* menu, const char* name) {
+        QAction* action = menu->addSeparator();
+        action->setObjectName(QString::fromLatin1(name));
+        action->setParent(this);
+        return action;
+    };
+
+    menuFile = menuBar->addMenu(QStringLiteral("&File"));
+    menuFile->setObjectName(QStringLiteral("menuFile"));
+    menuOpen = item(menuFile, "menuOpen", QStringLiteral("&Open"), { QKeySequence(Qt::CTRL | Qt::Key_O) });
+    closefile = item(menuFile, "closefile", QStringLiteral("&Close File"));
+    menuExit = item(menuFile, "menuExit", QStringLiteral("E&xit"));
+
+    menuedit = menuBar->addMenu(QStringLiteral("&Edit"));
+    menuedit->setObjectName(QStringLiteral("menuedit"));
+    // The classic alternative clipboard keys run the same items, so nothing goes around them.
+    menucut = item(menuedit, "menucut", QStringLiteral("Cut"),
+        { QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete) });
+    menucopy = item(menuedit, "menucopy", QStringLiteral("Copy"),
+        { QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert) });
+    menuPaste = item(menuedit, "menuPaste", QStringLiteral("Paste"),
+        { QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert) });
+    menuLine3 = separator(menuedit, "menuLine3");
+    menuFind = item(menuedit, "menuFind", QStringLiteral("Find"), { QKeySequence(Qt::Key_F3) });
+    menuLine4 = separator(menuedit, "menuLine4");
+    menuselectall = item(menuedit, "menuselectall", QStringLiteral("Select All"),
+        { QKeySequence(Qt::CTRL | Qt::Key_A) });
+    menuinsertdate = item(menuedit, "menuinsertdate", QStringLiteral("Insert Date/Time"),
+        { QKeySequence(Qt::Key_F5) });
+
+    menuAbout = menuBar->addMenu(QStringLiteral("Abo&ut"));
+    menuAbout->setObjectName(QStringLiteral("menuAbout"));
+    menupadu = item(menuAbout, "menupadu", QStringLiteral("About Tessel"));
+
+    QList<QKeySequence> reserved;
+    for (QAction* action : actions())
+        reserved += action->shortcuts();
+    Rtf1->setReservedShortcuts(reserved);
+}
+
+void Form1::connectEvents()
+{
+    connect(menuOpen, &QAction::triggered, this, Forms::handler(this, &Form1::menuOpen_Click));
+    connect(closefile, &QAction::triggered, this, Forms::handler(this, &Form1::closefile_Click));
+    connect(menuExit, &QAction::triggered, this, Forms::handler(this, &Form1::menuExit_Click));
+    connect(menucut, &QAction::triggered, this, Forms::handler(this, &Form1::menucut_Click));
+    connect(menucopy, &QAction::triggered, this, Forms::handler(this, &Form1::menucopy_Click));
+    connect(menuPaste, &QAction::triggered, this, Forms::handler(this, &Form1::menuPaste_Click));
+    connect(menuFind, &QAction::triggered, this, Forms::handler(this, &Form1::menuFind_Click));
+    connect(menuselectall, &QAction::triggered, this,
+        Forms::handler(this, &Form1::menuselectall_Click));
+    connect(menuinsertdate, &QAction::triggered, this,
+        Forms::handler(this, &Form1::menuinsertdate_Click));
+    connect(menupadu, &QAction::triggered, this, Forms::handler(this, &Form1::menupadu_Click));
+}
+
+void Form1::Form_Load()
+{
+    menuPaste->setEnabled(false);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_client && event->type() == QEvent::Resize)
+        layOutClient();
+    return Form::eventFilter(watched, event);
+}
+
+void Form1::layOutClient()
+{
+    // The status bar is docked to the bottom edge across the full width; nothing else moves.
+    const int height = Units::px(StatusBarHeight);
+    sbar->setGeometry(0, m_client->height() - height, m_client->width(), height);
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "app/forms.h"
+
+class CommonDialog;
+class DocumentView;
+class QAction;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class StatusBar;
+
+// The main window: the document view, the status bar, the file dialog, a label beneath the
+// view and the menu tree through which every command is given. Its commands are defined with
+// the subsystem that owns them (edit/, file/, find/, about/); app/ holds loading and closing.
+class Form1 : public Form {
+    Q_OBJECT
+public:
+    Form1();
+    ~Form1() override;
+
+    static Form1& instance() { return FormInstance<Form1>::get(); }
+    static bool exists() { return FormInstance<Form1>::exists(); }
+
+    // Controls, in the order of the window definition.
+    CommonDialog* diag = nullptr;
+    StatusBar* sbar = nullptr;
+    DocumentView* Rtf1 = nullptr;
+    QLabel* Label1 = nullptr;
+
+    // The menu tree.
+    QMenuBar* menuBar = nullptr;
+    QMenu* menuFile = nullptr;
+    QAction* menuOpen = nullptr;
+    QAction* closefile = nullptr;
+    QAction* menuExit = nullptr;
+    QMenu* menuedit = nullptr;
+    QAction* menucut = nullptr;
+    QAction* menucopy = nullptr;
+    QAction* menuPaste = nullptr;
+    QAction* menuLine3 = nullptr;
+    QAction* menuFind = nullptr;
+    QAction* menuLine4 = nullptr;
+    QAction* menuselectall = nullptr;
+    QAction* menuinsertdate = nullptr;
+    QMenu* menuAbout = nullptr;
+    QAction* menupadu = nullptr;
+
+    // The client area, in which the controls sit at their design positions.
+    QWidget* client() const { return m_client; }
+
+    // Event procedures.
+    void menuOpen_Click(); // file/
+    void closefile_Click(); // file/
+    void menuExit_Click(); // app/form1_closing.cpp
+    void menucut_Click(); // edit/
+    void menucopy_Click(); // edit/
+    void menuPaste_Click(); // edit/
+    void menuFind_Click(); // find/
+    void menuselectall_Click(); // edit/
+    void menuinsertdate_Click(); // edit/
+    void menupadu_Click(); // about/
+
+    // The close request, applied to every way the window can close (app/form1_closing.cpp).
+    void Form_QueryUnload(int& cancel, int unloadMode) override;
+
+protected:
+    void Form_Load() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createControls();
+    void createMenus();
+    void connectEvents();
+    void connectSessionEnd();
+    void layOutClient();
+
+    QWidget* m_client = nullptr;
+};

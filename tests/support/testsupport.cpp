@@ -1,0 +1,68 @@
+#include "support/testsupport.h"
+
+#include "app/forms.h"
+#include "app/msgbox.h"
+
+#include <QAbstractButton>
+#include <QPushButton>
+#include <QApplication>
+#include <QDir>
+#include <QWidget>
+
+namespace TestSupport {
+
+MessageBoxes::MessageBoxes()
+{
+    MsgBox::setResponder([this](QMessageBox& box) {
+        ShownBox shown { box.windowTitle(), box.text(), box.icon(), {}, QMessageBox::NoButton,
+            QMessageBox::NoButton };
+        for (QAbstractButton* button : box.buttons())
+            shown.buttons << box.standardButton(button);
+        if (box.defaultButton())
+            shown.defaultButton = box.standardButton(box.defaultButton());
+        if (box.escapeButton())
+            shown.escapeButton = box.standardButton(box.escapeButton());
+        m_shown << shown;
+        return m_answer;
+    });
+}
+
+MessageBoxes::~MessageBoxes() { MsgBox::setResponder({}); }
+
+EndWatcher::EndWatcher()
+{
+    Forms::resetEnded();
+    Forms::setEndHandler([this] { ++m_count; });
+}
+
+EndWatcher::~EndWatcher()
+{
+    Forms::setEndHandler({});
+    Forms::resetEnded();
+}
+
+void closeAllWindows()
+{
+    Forms::setEndHandler([] { });
+    Forms::resetEnded();
+    Forms::end(); // nothing asks any more while the windows go
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (!window->parentWidget())
+            delete window;
+    }
+    Forms::setEndHandler({});
+    Forms::resetEnded();
+    Forms::setMousePointer(Forms::DefaultPointer);
+}
+
+QString corpusDir()
+{
+#ifdef GLIMMER_CORPUS_DIR
+    const QString dir = QString::fromUtf8(GLIMMER_CORPUS_DIR);
+    if (QDir(dir).exists())
+        return QDir(dir).canonicalPath();
+#endif
+    return QString();
+}
+
+} // namespace TestSupport

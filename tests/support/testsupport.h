@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+// Shared fixtures of the test programs: message boxes answered without a person, the end of the
+// program observed instead of quitting, windows of a previous test closed.
+namespace TestSupport {
+
+// One message box the program showed, as it was built.
+struct ShownBox {
+    QString title;
+    QString text;
+    QMessageBox::Icon icon;
+    QList<QMessageBox::StandardButton> buttons;
+    QMessageBox::StandardButton defaultButton;
+    QMessageBox::StandardButton escapeButton;
+};
+
+// Answers every message box with the given code and records it.
+class MessageBoxes {
+public:
+    MessageBoxes();
+    ~MessageBoxes();
+    void answerWith(int answer) { m_answer = answer; }
+    const QList<ShownBox>& shown() const { return m_shown; }
+
+private:
+    int m_answer = 1;
+    QList<ShownBox> m_shown;
+};
+
+// Records calls of the program's end; the program is not quit.
+class EndWatcher {
+public:
+    EndWatcher();
+    ~EndWatcher();
+    int count() const { return m_count; }
+
+private:
+    int m_count = 0;
+};
+
+// Destroys every top-level window left from a previous test, so each test starts afresh.
+void closeAllWindows();
+
+// Where the shared corpus lies; empty when it is absent.
+QString corpusDir();
+
+} // namespace TestSupport
