@@ -7,7 +7,9 @@
 #include <QPushButton>
 #include <QApplication>
 #include <QDir>
+#include <QPointer>
 #include <QWidget>
+#include <algorithm>
 
 namespace TestSupport {
 
@@ -18,6 +20,8 @@ MessageBoxes::MessageBoxes()
             QMessageBox::NoButton };
         for (QAbstractButton* button : box.buttons())
             shown.buttons << box.standardButton(button);
+        // The desktop style decides the order on screen; keep the set in a fixed order.
+        std::sort(shown.buttons.begin(), shown.buttons.end());
         if (box.defaultButton())
             shown.defaultButton = box.standardButton(box.defaultButton());
         if (box.escapeButton())
@@ -46,9 +50,13 @@ void closeAllWindows()
     Forms::setEndHandler([] { });
     Forms::resetEnded();
     Forms::end(); // nothing asks any more while the windows go
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (!window->parentWidget())
-            delete window;
+    // Deleting a window deletes the windows it owns: keep guarded pointers to all of them.
+    QList<QPointer<QWidget>> windows;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        windows << window;
+    for (const QPointer<QWidget>& window : windows) {
+        if (window && !window->parentWidget())
+            delete window.data();
     }
     Forms::setEndHandler({});
     Forms::resetEnded();

@@ -14,7 +14,7 @@ struct ShownBox {
     QString title;
     QString text;
     QMessageBox::Icon icon;
-    QList<QMessageBox::StandardButton> buttons;
+    QList<QMessageBox::StandardButton> buttons; // in ascending order of their values
     QMessageBox::StandardButton defaultButton;
     QMessageBox::StandardButton escapeButton;
 };

@@ -1,0 +1,220 @@
+// The main window as defined: caption, geometry in twips, fonts, colours, controls and their
+// order, the status bar's docking, the menu tree with its shortcuts, and the state after start.
+#include "app/documentview.h"
+#include "app/form1.h"
+#include "app/statusbar.h"
+#include "app/terminalfont.h"
+#include "app/units.h"
+#include "file/commondialog.h"
+#include "support/testsupport.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QtTest>
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { TestSupport::closeAllWindows(); }
+    void cleanup() { TestSupport::closeAllWindows(); }
+
+    void windowDefinition()
+    {
+        Form1& form = Form1::instance();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.windowTitle(), QStringLiteral("Glimmer v1.0"));
+        QCOMPARE(form.client()->size(), QSize(511, 424)); // 7665 x 6360 twips
+        const Qt::WindowFlags flags = form.windowFlags();
+        QVERIFY(!(flags & Qt::FramelessWindowHint));
+        QVERIFY(form.windowState() == Qt::WindowNoState);
+        QVERIFY(!form.windowIcon().isNull());
+        QCOMPARE(form.windowIcon().pixmap(32, 32).size(), QSize(32, 32));
+        QCOMPARE(form.font().family(), QStringLiteral("Papyrus"));
+        QCOMPARE(form.font().weight(), QFont::Bold);
+        QCOMPARE(form.font().pointSizeF(), 8.25);
+        QCOMPARE(form.palette().color(QPalette::Window), Units::color(Units::ActiveBorder));
+    }
+
+    void controlsInOrderAtTheirPlaces()
+    {
+        Form1& form = Form1::instance();
+        QCOMPARE(form.diag->objectName(), QStringLiteral("diag"));
+        QVERIFY(form.diag->parent() == &form);
+        QCOMPARE(form.Rtf1->objectName(), QStringLiteral("Rtf1"));
+        QCOMPARE(form.Rtf1->geometry(), QRect(0, 0, 793, 513)); // 11895 x 7695 twips
+        QCOMPARE(form.Label1->geometry(), QRect(176, 88, 177, 17));
+        QCOMPARE(form.Label1->text(), QString());
+        QCOMPARE(form.Label1->font().family(), QStringLiteral("MS Sans Serif"));
+        QCOMPARE(form.Label1->font().pointSizeF(), 8.25);
+        QCOMPARE(form.Label1->font().weight(), QFont::Normal);
+        QCOMPARE(form.sbar->geometry(), QRect(0, 424 - 25, 511, 25));
+        QCOMPARE(form.sbar->panelCount(), 1);
+        QCOMPARE(form.sbar->panelWidth(), 96); // 1440 twips
+        QCOMPARE(form.sbar->SimpleText(), QString());
+
+        // The label lies beneath the view; the status bar stays above it.
+        const QObjectList stack = form.client()->children();
+        QVERIFY(stack.indexOf(form.Label1) < stack.indexOf(form.Rtf1));
+        QVERIFY(stack.indexOf(form.Rtf1) < stack.indexOf(form.sbar));
+        const QPoint labelCentre = form.Label1->geometry().center();
+        QWidget* top = form.client()->childAt(labelCentre);
+        QVERIFY(top && (top == form.Rtf1 || form.Rtf1->isAncestorOf(top)));
+    }
+
+    void viewFontAndBackground()
+    {
+        DocumentView* view = Form1::instance().Rtf1;
+        QCOMPARE(view->font().family(), QString::fromLatin1(TerminalFont::Family));
+        QVERIFY(QFontInfo(view->font()).fixedPitch());
+        if (QFontDatabase::families().contains(QStringLiteral("Px IBM VGA8")))
+            QCOMPARE(TerminalFont::resolvedFamily(), QStringLiteral("Px IBM VGA8"));
+        QCOMPARE(view->viewport()->palette().color(QPalette::Base),
+            Units::color(Units::WindowBackground));
+        QCOMPARE(view->Text(), QString());
+        QCOMPARE(view->contextMenuPolicy(), Qt::NoContextMenu);
+        // Box characters of a DOS screen tile: the line height is the face's cell.
+        QFontMetrics metrics(view->font());
+        QCOMPARE(metrics.height(), TerminalFont::CellPixels);
+    }
+
+    void statusBarDocksWhileTheViewStays()
+    {
+        Form1& form = Form1::instance();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const QRect viewBefore = form.Rtf1->geometry();
+        form.resize(form.width() + 200, form.height() + 120);
+        QTRY_COMPARE(form.client()->size(), QSize(711, 544));
+        QCOMPARE(form.sbar->geometry(), QRect(0, 544 - 25, 711, 25));
+        QCOMPARE(form.Rtf1->geometry(), viewBefore);
+        form.resize(300, 200);
+        QTRY_COMPARE(form.sbar->geometry().bottom(), form.client()->height() - 1);
+        QCOMPARE(form.sbar->width(), form.client()->width());
+        QCOMPARE(form.Rtf1->geometry(), viewBefore);
+    }
+
+    void menuTree()
+    {
+        Form1& form = Form1::instance();
+        QStringList seen;
+        for (QAction* bar : form.menuBar->actions()) {
+            seen << bar->menu()->objectName() + QLatin1Char('=') + bar->text();
+            for (QAction* item : bar->menu()->actions()) {
+                QString line = QStringLiteral("  ") + item->objectName() + QLatin1Char('=')
+                    + (item->isSeparator() ? QStringLiteral("-") : item->text());
+                if (!item->shortcut().isEmpty())
+                    line += QLatin1Char(' ') + item->shortcut().toString(QKeySequence::PortableText);
+                seen << line;
+                QVERIFY(item->isVisible());
+                QVERIFY(!item->isChecked());
+            }
+        }
+        const QStringList expected {
+            QStringLiteral("menuFile=&File"),
+            QStringLiteral("  menuOpen=&Open Ctrl+O"),
+            QStringLiteral("  closefile=&Close File"),
+            QStringLiteral("  menuExit=E&xit"),
+            QStringLiteral("menuedit=&Edit"),
+            QStringLiteral("  menucut=Cut Ctrl+X"),
+            QStringLiteral("  menucopy=Copy Ctrl+C"),
+            QStringLiteral("  menuPaste=Paste Ctrl+V"),
+            QStringLiteral("  menuLine3=-"),
+            QStringLiteral("  menuFind=Find F3"),
+            QStringLiteral("  menuLine4=-"),
+            QStringLiteral("  menuselectall=Select All Ctrl+A"),
+            QStringLiteral("  menuinsertdate=Insert Date/Time F5"),
+            QStringLiteral("menuAbout=Abo&ut"),
+            QStringLiteral("  menupadu=About Tessel"),
+        };
+        QCOMPARE(seen, expected);
+    }
+
+    void pasteIsDisabledAfterStart()
+    {
+        QGuiApplication::clipboard()->setText(QStringLiteral("from another program"));
+        Form1& form = Form1::instance();
+        form.show();
+        QVERIFY(!form.menuPaste->isEnabled());
+        for (QAction* item : { form.menucut, form.menucopy, form.menuFind, form.menuselectall,
+                 form.menuinsertdate, form.menuOpen, form.closefile, form.menuExit, form.menupadu })
+            QVERIFY2(item->isEnabled(), qPrintable(item->objectName()));
+    }
+
+    void shortcutsRunTheMenuFromTheView_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::newRow("Ctrl+O") << "menuOpen" << int(Qt::Key_O) << int(Qt::ControlModifier);
+        QTest::newRow("Ctrl+X") << "menucut" << int(Qt::Key_X) << int(Qt::ControlModifier);
+        QTest::newRow("Ctrl+C") << "menucopy" << int(Qt::Key_C) << int(Qt::ControlModifier);
+        QTest::newRow("Ctrl+A") << "menuselectall" << int(Qt::Key_A) << int(Qt::ControlModifier);
+        QTest::newRow("F3") << "menuFind" << int(Qt::Key_F3) << int(Qt::NoModifier);
+        QTest::newRow("F5") << "menuinsertdate" << int(Qt::Key_F5) << int(Qt::NoModifier);
+        QTest::newRow("Shift+Insert is Paste")
+            << "menuPaste" << int(Qt::Key_Insert) << int(Qt::ShiftModifier);
+    }
+
+    void shortcutsRunTheMenuFromTheView()
+    {
+        QFETCH(QString, item);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        TestSupport::MessageBoxes boxes;
+        CommonDialog::setDriver([](QFileDialog&) { return false; });
+        Form1& form = Form1::instance();
+        form.menuPaste->setEnabled(true);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        form.Rtf1->setFocus();
+        QAction* action = form.findChild<QAction*>(item);
+        QVERIFY(action);
+        QSignalSpy triggered(action, &QAction::triggered);
+        QTest::keyClick(form.Rtf1, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QTRY_COMPARE(triggered.count(), 1);
+        CommonDialog::setDriver({});
+        TestSupport::closeAllWindows();
+    }
+
+    void disabledItemKeepsItsKeyFromTheView()
+    {
+        QGuiApplication::clipboard()->setText(QStringLiteral("PASTED"));
+        Form1& form = Form1::instance();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        form.Rtf1->setFocus();
+        form.Rtf1->setText(QStringLiteral("one two"));
+        form.Rtf1->setSelStart(3);
+        QSignalSpy pasted(form.menuPaste, &QAction::triggered);
+        QSignalSpy selectLine(form.menuselectall, &QAction::triggered);
+        QTest::keyClick(form.Rtf1, Qt::Key_V, Qt::ControlModifier);
+        QTest::keyClick(form.Rtf1, Qt::Key_Insert, Qt::ShiftModifier);
+        QCOMPARE(pasted.count(), 0);
+        QCOMPARE(form.Rtf1->Text(), QStringLiteral("one two"));
+        // Ctrl+A is the menu's, never the view's own select-everything.
+        form.menuselectall->setEnabled(false);
+        QTest::keyClick(form.Rtf1, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(selectLine.count(), 0);
+        QCOMPARE(form.Rtf1->SelLength(), 0);
+    }
+
+    void focusStartsInTheView()
+    {
+        Form1& form = Form1::instance();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form.Rtf1));
+        QCOMPARE(form.sbar->focusPolicy(), Qt::NoFocus);
+        QCOMPARE(form.Label1->focusPolicy(), Qt::NoFocus);
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
