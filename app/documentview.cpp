@@ -45,12 +45,15 @@ QTextDocument* DocumentView::newDocument() const
 
 void DocumentView::replaceDocument(QTextDocument* doc)
 {
+    // The first document belongs to the editor itself, which deletes it on the switch; one we
+    // put in place earlier is ours to delete.
     QTextDocument* old = document();
+    const bool oldIsOurs = old && old->parent() == this;
     configureDocument(doc);
     doc->setParent(this);
     setDocument(doc);
-    if (old && old->parent() == this)
-        old->deleteLater();
+    if (oldIsOurs)
+        delete old;
     moveCursor(QTextCursor::Start);
 }
 
