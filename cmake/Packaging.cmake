@@ -1,0 +1,43 @@
+# Installation for the Linux desktop and the Debian package.
+include(GNUInstallDirs)
+
+install(TARGETS glimmer RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES data/com.example.Glimmer.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES data/com.example.Glimmer.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(DIRECTORY data/icons/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+
+# Debian wants the man page and the changelog compressed, with no time stamp inside.
+find_program(GZIP_PROGRAM gzip REQUIRED)
+foreach(item glimmer.1 changelog)
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/${item}.gz
+    COMMAND ${GZIP_PROGRAM} -9 -n -c ${CMAKE_SOURCE_DIR}/data/${item} > ${CMAKE_BINARY_DIR}/${item}.gz
+    DEPENDS ${CMAKE_SOURCE_DIR}/data/${item} VERBATIM)
+endforeach()
+add_custom_target(compressed_docs ALL DEPENDS ${CMAKE_BINARY_DIR}/glimmer.1.gz ${CMAKE_BINARY_DIR}/changelog.gz)
+install(FILES ${CMAKE_BINARY_DIR}/glimmer.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${CMAKE_BINARY_DIR}/changelog.gz data/copyright
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/glimmer)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME glimmer)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR Brindle)
+set(CPACK_PACKAGE_CONTACT "Brindle <glimmer@example.com>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "viewer for NFO art, plain text and RTF documents")
+set(CPACK_PACKAGE_DESCRIPTION "Glimmer shows one text document at a time: DOS-era .nfo
+and .diz information files with their code page 437 box and block art, plain
+text, batch files, registry exports and RTF documents with their formatting.
+It finds a word and paints every occurrence red and bold at once.")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION text)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.example.com/)
+# Shared-library dependencies are worked out from the binary; the X11 platform plugin and the
+# DOS face are loaded at run time, so they are named here.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-pc")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+include(CPack)
