@@ -1,4 +1,6 @@
-#include "app/apperror.h"
 #include "app/form1.h"
+#include "find/form2.h"
 
-void Form1::menuFind_Click() { throw AppError(AppError::InvalidProcedureCall, QStringLiteral("Find is not available yet")); }
+// Edit > Find: the one find dialog, loaded if need be, shown beside the main window with no
+// owner. Choosing Find while it is visible simply shows it again.
+void Form1::menuFind_Click() { Form2::instance().showModeless(); }

@@ -1,0 +1,96 @@
+#include "find/form2.h"
+
+#include "app/documentview.h"
+#include "app/form1.h"
+#include "app/units.h"
+#include "find/highlightsearch.h"
+
+#include <QGroupBox>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QToolButton>
+#include <limits>
+
+namespace {
+
+// Design sizes, in twips.
+constexpr int ClientWidth = 4305;
+constexpr int ClientHeight = 1425;
+
+// A fixed dialog frame: caption and close box, no minimise or maximise button, no resizing. A
+// dialog-type window with no owner stays out of the task bar.
+constexpr Qt::WindowFlags DialogFlags = Qt::Dialog | Qt::CustomizeWindowHint
+    | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
+    | Qt::MSWindowsFixedSizeDialogHint;
+
+// A command button in the graphical style: the picture above the caption. It is nobody's
+// default or cancel button; like any command button it is pressed by Space, or by Enter while it
+// has the focus itself.
+class GraphicalButton : public QToolButton {
+public:
+    using QToolButton::QToolButton;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+            if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+                animateClick();
+                return;
+            }
+        }
+        QToolButton::keyPressEvent(event);
+    }
+};
+
+} // namespace
+
+Form2::Form2()
+    : Form(nullptr, DialogFlags)
+{
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("Search..."));
+    setWindowIcon(QIcon(QStringLiteral(":/glimmer/find.ico")));
+    // The client area has its design size; the window system picks where the window goes.
+    setFixedSize(Units::size(ClientWidth, ClientHeight));
+    createControls();
+    connect(Command1, &QToolButton::clicked, this, Forms::handler(this, &Form2::Command1_Click));
+}
+
+Form2::~Form2() = default;
+
+void Form2::createControls()
+{
+    Frame1 = new QGroupBox(QStringLiteral("Type Word To Search"), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setGeometry(Units::rect(120, 120, 4095, 1215));
+
+    Text1 = new QLineEdit(Frame1);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setGeometry(Units::rect(120, 600, 2535, 375));
+    // A line edit stops at 32767 characters unless told otherwise; the word has no limit.
+    Text1->setMaxLength(std::numeric_limits<int>::max());
+
+    Command1 = new GraphicalButton(Frame1);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setGeometry(Units::rect(2880, 240, 975, 855));
+    Command1->setText(QStringLiteral("Search"));
+    Command1->setIcon(QIcon(QStringLiteral(":/glimmer/search.bmp")));
+    Command1->setIconSize(QSize(32, 32));
+    Command1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    Command1->setFocusPolicy(Qt::StrongFocus);
+
+    // The frame takes no focus; the button comes before the text box, so it has the focus when
+    // the dialog first appears.
+    Frame1->setFocusPolicy(Qt::NoFocus);
+    setTabOrder(Command1, Text1);
+    Command1->setFocus();
+}
+
+void Form2::Command1_Click()
+{
+    // The document is reached through the main window, whatever opened the dialog.
+    HighlightSearch::markAll(*Form1::instance().Rtf1, Text1->text());
+    hide();
+}

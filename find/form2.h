@@ -1,0 +1,31 @@
+#pragma once
+
+#include "app/forms.h"
+
+class QGroupBox;
+class QLineEdit;
+class QToolButton;
+
+// The find dialog: one word typed into Text1, and Search paints every occurrence of it in the
+// main window's document red and bold, then hides the dialog. Hidden, it keeps the word; its
+// close box unloads it, so the next Find starts with an empty word.
+class Form2 : public Form {
+    Q_OBJECT
+public:
+    Form2();
+    ~Form2() override;
+
+    static Form2& instance() { return FormInstance<Form2>::get(); }
+    static bool exists() { return FormInstance<Form2>::exists(); }
+
+    // Controls, in the order of the window definition.
+    QGroupBox* Frame1 = nullptr;
+    QLineEdit* Text1 = nullptr;
+    QToolButton* Command1 = nullptr;
+
+    // Event procedures.
+    void Command1_Click();
+
+private:
+    void createControls();
+};
