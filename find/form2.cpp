@@ -4,6 +4,7 @@
 #include "app/form1.h"
 #include "app/units.h"
 #include "find/highlightsearch.h"
+#include "find/maskedicon.h"
 
 #include <QGroupBox>
 #include <QIcon>
@@ -51,7 +52,7 @@ Form2::Form2()
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Search..."));
-    setWindowIcon(QIcon(QStringLiteral(":/glimmer/find.ico")));
+    setWindowIcon(maskedIcon(QStringLiteral(":/glimmer/find.ico")));
     // The client area has its design size; the window system picks where the window goes.
     setFixedSize(Units::size(ClientWidth, ClientHeight));
     createControls();
