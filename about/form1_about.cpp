@@ -1,4 +1,4 @@
-#include "app/apperror.h"
+#include "about/frmabout.h"
 #include "app/form1.h"
 
-void Form1::menupadu_Click() { throw AppError(AppError::InvalidProcedureCall, QStringLiteral("About is not available yet")); }
+void Form1::menupadu_Click() { frmAbout::instance().showModeless(); }

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QLabel>
+
+// A label that reports a click: pressed and released over it with the left button.
+class LinkLabel : public QLabel {
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+
+Q_SIGNALS:
+    void Click();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool m_pressed = false;
+};
