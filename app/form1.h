@@ -63,6 +63,9 @@ public:
 
     // The close request, applied to every way the window can close (app/form1_closing.cpp).
     void Form_QueryUnload(int& cancel, int unloadMode) override;
+    // The end of the user's session, through the same test; mayAsk says whether the session
+    // lets the program show the question. Returns false to keep the session from ending.
+    bool sessionEnding(bool mayAsk);
 
 protected:
     void Form_Load() override;

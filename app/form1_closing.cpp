@@ -29,19 +29,25 @@ void Form1::Form_QueryUnload(int& cancel, int /*unloadMode*/)
 
 void Form1::connectSessionEnd()
 {
-    // The end of the user's session asks the same question; No keeps the session from ending.
+    // No keeps the session from ending, as it keeps the window open.
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
-        int cancel = 0;
-        if (manager.allowsInteraction()) {
-            Forms::guard([&] { Form_QueryUnload(cancel, Forms::AppWindows); });
+        const bool mayAsk = manager.allowsInteraction();
+        const bool letEnd = sessionEnding(mayAsk);
+        if (mayAsk)
             manager.release();
-        } else if (!Rtf1->Text().isEmpty()) {
-            // Without leave to ask, keep the document rather than drop it unasked.
-            cancel = 1;
-        } else {
-            Forms::end();
-        }
-        if (cancel != 0)
+        if (!letEnd)
             manager.cancel();
     });
+}
+
+bool Form1::sessionEnding(bool mayAsk)
+{
+    int cancel = 0;
+    if (mayAsk)
+        Forms::guard([&] { Form_QueryUnload(cancel, Forms::AppWindows); });
+    else if (!Rtf1->Text().isEmpty())
+        cancel = 1; // without leave to ask, keep the document rather than drop it unasked
+    else
+        Forms::end();
+    return cancel == 0;
 }

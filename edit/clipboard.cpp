@@ -17,7 +17,8 @@ namespace {
             ? QGuiApplication::clipboard()
             : nullptr;
         if (!clipboard)
-            throw AppError(AppError::ClipboardError, QStringLiteral("The clipboard cannot be opened"));
+            throw AppError(
+                AppError::ClipboardError, QStringLiteral("The clipboard cannot be opened"));
         return clipboard;
     }
 

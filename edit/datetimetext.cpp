@@ -43,7 +43,8 @@ namespace {
         // the last size, so an empty text then is what the locale gives.
         for (std::size_t size = 64; size <= 4096; size *= 4) {
             std::vector<wchar_t> buffer(size);
-            const std::size_t length = std::wcsftime(buffer.data(), buffer.size(), pattern, &moment);
+            const std::size_t length
+                = std::wcsftime(buffer.data(), buffer.size(), pattern, &moment);
             if (length > 0)
                 return QString::fromWCharArray(buffer.data(), qsizetype(length));
         }

@@ -23,17 +23,11 @@ void Form1::menucut_Click()
     Rtf1->setSelText(QString());
 }
 
-void Form1::menuPaste_Click()
-{
-    Rtf1->setSelText(Clipboard::text());
-}
+void Form1::menuPaste_Click() { Rtf1->setSelText(Clipboard::text()); }
 
 // Selects the line the caret is on: Home, then Shift+End, handled by the focused view once this
 // command has returned.
-void Form1::menuselectall_Click()
-{
-    Keystrokes::send(QStringLiteral("{home}+{end}"));
-}
+void Form1::menuselectall_Click() { Keystrokes::send(QStringLiteral("{home}+{end}")); }
 
 void Form1::menuinsertdate_Click()
 {
@@ -41,7 +35,7 @@ void Form1::menuinsertdate_Click()
     // with the new day's time.
     const std::tm date = DateTimeText::now();
     const std::tm time = DateTimeText::now();
-    const QString stamp = DateTimeText::shortDate(date) + QStringLiteral("  ")
-        + DateTimeText::longTime(time);
+    const QString stamp
+        = DateTimeText::shortDate(date) + QStringLiteral("  ") + DateTimeText::longTime(time);
     Rtf1->setSelText(stamp);
 }

@@ -203,10 +203,10 @@ QList<Keystroke> parse(const QString& keys) { return Parser(keys).run(); }
 void post(QObject* target, const QList<Keystroke>& keystrokes)
 {
     for (const Keystroke& stroke : keystrokes) {
-        QCoreApplication::postEvent(target,
-            new QKeyEvent(QEvent::KeyPress, stroke.key, stroke.modifiers, stroke.text));
-        QCoreApplication::postEvent(target,
-            new QKeyEvent(QEvent::KeyRelease, stroke.key, stroke.modifiers, stroke.text));
+        QCoreApplication::postEvent(
+            target, new QKeyEvent(QEvent::KeyPress, stroke.key, stroke.modifiers, stroke.text));
+        QCoreApplication::postEvent(
+            target, new QKeyEvent(QEvent::KeyRelease, stroke.key, stroke.modifiers, stroke.text));
     }
 }
 

@@ -296,8 +296,8 @@ private Q_SLOTS:
         using Keystrokes::parse;
         const Qt::KeyboardModifiers none;
         QCOMPARE(parse(QStringLiteral("{home}+{end}")),
-            (QList<Keystroke> { { Qt::Key_Home, none, {} },
-                { Qt::Key_End, Qt::ShiftModifier, {} } }));
+            (QList<Keystroke> {
+                { Qt::Key_Home, none, {} }, { Qt::Key_End, Qt::ShiftModifier, {} } }));
         QCOMPARE(parse(QStringLiteral("{HOME}")), parse(QStringLiteral("{Home}")));
         QCOMPARE(parse(QStringLiteral("a+b")),
             (QList<Keystroke> { { Qt::Key_A, none, QStringLiteral("a") },
@@ -306,8 +306,8 @@ private Q_SLOTS:
             (QList<Keystroke> { { Qt::Key_X, Qt::ControlModifier | Qt::AltModifier, {} },
                 { Qt::Key_Y, Qt::ControlModifier | Qt::AltModifier, {} },
                 { Qt::Key_Z, none, QStringLiteral("z") } }));
-        QCOMPARE(parse(QStringLiteral("{left 3}")),
-            QList<Keystroke>(3, { Qt::Key_Left, none, {} }));
+        QCOMPARE(
+            parse(QStringLiteral("{left 3}")), QList<Keystroke>(3, { Qt::Key_Left, none, {} }));
         QCOMPARE(parse(QStringLiteral("{+}{}}{{}{%}~")),
             (QList<Keystroke> { { Qt::Key_Plus, none, QStringLiteral("+") },
                 { Qt::Key_BraceRight, none, QStringLiteral("}") },
@@ -409,8 +409,8 @@ private Q_SLOTS:
         QCOMPARE(form.Rtf1->Text(), QStringLiteral("Date: 02/03/27  04:05:06\nnext"));
 
         form.menuinsertdate->trigger();
-        QCOMPARE(form.Rtf1->Text(),
-            QStringLiteral("Date: 02/03/27  04:05:0602/03/27  04:05:06\nnext"));
+        QCOMPARE(
+            form.Rtf1->Text(), QStringLiteral("Date: 02/03/27  04:05:0602/03/27  04:05:06\nnext"));
         QCOMPARE(form.Rtf1->SelLength(), 0);
     }
 
