@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QTextImageFormat>
+#include <optional>
+
+class QTextDocument;
+
+namespace Rtf {
+
+// The data and properties of one \pict group. Only PNG and JPEG are shown; other kinds
+// (metafiles, device-independent bitmaps) are read past.
+class Picture {
+public:
+    enum Kind { None, Png, Jpeg, Other };
+
+    void setKind(Kind kind) { m_kind = kind; }
+    bool wanted() const { return m_kind == Png || m_kind == Jpeg; }
+    // Hex digits of the picture data; anything else in the text is ignored.
+    void addHex(QByteArrayView text);
+    // Raw bytes given through \bin.
+    void addBinary(QByteArrayView bytes);
+
+    // Sizes in twips (\picwgoal, \pichgoal), in the picture's own units (\picw, \pich), and
+    // scaling in percent.
+    int widthGoal = 0, heightGoal = 0, width = 0, height = 0, scaleX = 100, scaleY = 100;
+
+    // Decodes the picture and gives the document a resource for it; nothing when it is not a
+    // picture that is shown or its data does not decode.
+    std::optional<QTextImageFormat> finish(QTextDocument* document, int number);
+
+private:
+    Kind m_kind = None;
+    QByteArray m_data;
+    int m_pendingNibble = -1;
+};
+
+} // namespace Rtf

@@ -1,0 +1,29 @@
+// Feeds arbitrary bytes to the RTF reader, as File > Open would hand it any file that starts like
+// an RTF document.
+#include "app/rtfreader.h"
+
+#include <QGuiApplication>
+#include <QTextDocument>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    // Text layout and fonts need a GUI application; no screen is used.
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static QGuiApplication app(*argc, *argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    QTextDocument document;
+    Rtf::read(bytes, &document);
+    // Everything the view asks of a document afterwards must hold up too.
+    const QString text = document.toPlainText();
+    if (text.size() + 1 != document.characterCount())
+        std::abort();
+    return 0;
+}

@@ -1,0 +1,77 @@
+// Loads a file exactly as the program's document view does and prints what the view holds: its
+// Text as UTF-8, or with --runs the formatting runs, one per line.
+//
+// usage: dumpview [--runs] FILE
+#include "app/apperror.h"
+#include "app/documentview.h"
+
+#include <QApplication>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFragment>
+#include <cstdio>
+
+namespace {
+
+QString colorName(const QTextCharFormat& format, QTextFormat::Property property)
+{
+    if (!format.hasProperty(property))
+        return QStringLiteral("auto");
+    return format.brushProperty(property).color().name();
+}
+
+// One line per fragment: start, length, colour, bold, italic, underline, font, size (points).
+void printRuns(const QTextDocument* document)
+{
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.isValid())
+                continue;
+            const QTextCharFormat f = fragment.charFormat();
+            const QString line = QStringLiteral("%1\t%2\tcolor=%3\tback=%4\tbold=%5\titalic=%6\t"
+                                                "underline=%7\tfont=%8\tsize=%9%10\n")
+                                     .arg(fragment.position())
+                                     .arg(fragment.length())
+                                     .arg(colorName(f, QTextFormat::ForegroundBrush),
+                                         colorName(f, QTextFormat::BackgroundBrush))
+                                     .arg(f.fontWeight() >= QFont::Bold ? 1 : 0)
+                                     .arg(f.fontItalic() ? 1 : 0)
+                                     .arg(f.fontUnderline() ? 1 : 0)
+                                     .arg(f.font().family())
+                                     .arg(f.font().pointSizeF())
+                                     .arg(f.isImageFormat() ? QStringLiteral("\timage") : QString());
+            std::fputs(line.toUtf8().constData(), stdout);
+        }
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // The tool needs no screen: the view is laid out offscreen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    const bool runs = args.removeAll(QStringLiteral("--runs")) > 0;
+    if (args.size() != 1) {
+        std::fputs("usage: dumpview [--runs] FILE\n", stderr);
+        return 2;
+    }
+    DocumentView view;
+    try {
+        view.LoadFile(args.first());
+    } catch (const AppError& error) {
+        std::fprintf(stderr, "dumpview: %s\n", error.what());
+        return 1;
+    }
+    if (runs) {
+        printRuns(view.document());
+    } else {
+        const QByteArray text = view.Text().toUtf8();
+        std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
+    }
+    return 0;
+}
