@@ -117,7 +117,8 @@ void TextDecoder::decode(int codePage, QByteArrayView bytes, QString* out)
         out->append(QLatin1StringView(bytes.data(), bytes.size()));
         return;
     }
-    // A lead byte with nothing after it (a damaged run) shows as a replacement character.
+    // A lead byte with nothing after it is read as a Windows character instead: writers label
+    // symbol fonts with a double-byte set and then write single bytes in them.
     bool cutLeadByte = false;
     if (CodePage::isDoubleByte(codePage)) {
         qsizetype i = 0;
@@ -131,8 +132,10 @@ void TextDecoder::decode(int codePage, QByteArrayView bytes, QString* out)
     QStringDecoder* decoder = decoderFor(codePage);
     decoder->resetState();
     out->append(decoder->decode(bytes));
-    if (cutLeadByte)
-        out->append(QChar::ReplacementCharacter);
+    if (cutLeadByte) {
+        const char last = *(bytes.data() + bytes.size());
+        decode(CodePage::Ansi, QByteArrayView(&last, 1), out);
+    }
 }
 
 } // namespace Rtf

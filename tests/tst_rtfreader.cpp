@@ -318,7 +318,8 @@ void TestRtfReader::hostileInput_data()
     QTest::newRow("hex without digits") << QByteArray("{\\rtf1 a\\'zz}") << "azz";
     QTest::newRow("lone backslash at end") << QByteArray("{\\rtf1 a\\") << "a";
     QTest::newRow("truncated in font table") << QByteArray("{\\rtf1{\\fonttbl{\\f0 Ari") << "";
-    QTest::newRow("truncated after lead byte") << QByteArray("{\\rtf1\\ansicpg932 a\\'81") << "a\uFFFD";
+    QTest::newRow("lone lead byte") << QByteArray("{\\rtf1\\ansicpg932 a\\'96\\tab b\\'81")
+                                    << QString::fromUtf8("a–\tb\u0081");
     QTest::newRow("huge colour index") << QByteArray("{\\rtf1\\cf2147483647\\highlight-5 x}") << "x";
     QTest::newRow("row without table") << QByteArray("{\\rtf1\\row\\row\\nestrow x}") << "x";
 }
