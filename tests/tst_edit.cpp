@@ -275,19 +275,6 @@ private Q_SLOTS:
         QCOMPARE(form.Rtf1->Text(), QStringLiteral("first\nsecond line\n\nlast one"));
     }
 
-    void selectAllFromTheMenuReachesTheView()
-    {
-        Form1& form = shownForm();
-        form.Rtf1->setText(QStringLiteral("alpha\nbeta gamma"));
-        form.Rtf1->setSelStart(8);
-        form.menuselectall->trigger();
-        QTRY_COMPARE(form.Rtf1->SelText(), QStringLiteral("beta gamma"));
-        // A second time on a selected line leaves it selected.
-        form.menuselectall->trigger();
-        QCoreApplication::processEvents();
-        QCOMPARE(form.Rtf1->SelText(), QStringLiteral("beta gamma"));
-    }
-
     // ---- Simulated keystrokes ------------------------------------------------------------
 
     void keySyntax()
