@@ -1,5 +1,7 @@
 #include "app/cp437.h"
 
+#include <array>
+
 namespace Cp437 {
 
 namespace {
@@ -50,12 +52,24 @@ char16_t textChar(unsigned char byte)
     return glyph(byte);
 }
 
+const char16_t* textTable()
+{
+    static const auto table = [] {
+        std::array<char16_t, 256> t {};
+        for (int byte = 0; byte < 256; ++byte)
+            t[byte] = textChar(static_cast<unsigned char>(byte));
+        return t;
+    }();
+    return table.data();
+}
+
 QString decode(QByteArrayView bytes)
 {
+    const char16_t* table = textTable();
     QString text(bytes.size(), Qt::Uninitialized);
     char16_t* out = reinterpret_cast<char16_t*>(text.data());
     for (qsizetype i = 0; i < bytes.size(); ++i)
-        out[i] = textChar(static_cast<unsigned char>(bytes[i]));
+        out[i] = table[static_cast<unsigned char>(bytes[i])];
     return text;
 }
 

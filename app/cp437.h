@@ -13,6 +13,8 @@ namespace Cp437 {
 char16_t glyph(unsigned char byte);
 // The glyph of one byte, but tab, line feed and carriage return stay themselves.
 char16_t textChar(unsigned char byte);
+// textChar() of every byte value, for loops that decode many bytes.
+const char16_t* textTable();
 // Decodes bytes with textChar(); line breaks are left as they are.
 QString decode(QByteArrayView bytes);
 

@@ -2,6 +2,7 @@
 
 #include "app/apperror.h"
 #include "app/terminalfont.h"
+#include "app/textdecoding.h"
 #include "app/units.h"
 
 #include <QFontMetrics>
@@ -10,6 +11,37 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
+#include <QTextLayout>
+
+namespace {
+// Prose wraps at word boundaries. A run of characters with no break opportunity longer than this
+// (a line of block art or a dump without spaces) makes word wrapping try every position of the
+// run, which grows with the square of its length; such documents wrap anywhere instead.
+constexpr qsizetype LongestWordWrappedRun = 10000;
+constexpr QTextOption::WrapMode DefaultWrap = QTextOption::WrapAtWordBoundaryOrAnywhere;
+
+// Lines of plain text are kept together in paragraphs of about this many characters, separated
+// within a paragraph by line separators: a document of 600,000 one-line paragraphs takes five
+// times as long to build as one of 10,000 grouped ones, and twice the memory once laid out.
+// Text() shows both kinds of break as '\n', so positions do not change.
+constexpr qsizetype GroupedLength = 4096;
+constexpr int KeptLayoutLength = 100000;
+
+void groupLines(QString& text)
+{
+    char16_t* const begin = reinterpret_cast<char16_t*>(text.data());
+    char16_t* const end = begin + text.size();
+    const char16_t* paragraphStart = begin;
+    for (char16_t* c = begin; c != end; ++c) {
+        if (*c != u'\n')
+            continue;
+        if (c - paragraphStart < GroupedLength)
+            *c = QChar::LineSeparator;
+        else
+            paragraphStart = c + 1;
+    }
+}
+}
 
 DocumentView::DocumentView(QWidget* parent)
     : QTextEdit(parent)
@@ -18,12 +50,12 @@ DocumentView::DocumentView(QWidget* parent)
     setAcceptRichText(false);
     setContextMenuPolicy(Qt::NoContextMenu);
     setLineWrapMode(QTextEdit::WidgetWidth);
-    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    setWordWrapMode(DefaultWrap);
     Units::setBackground(viewport(), Units::WindowBackground);
-    configureDocument(document());
+    configureDocument(document(), DefaultWrap);
 }
 
-void DocumentView::configureDocument(QTextDocument* doc) const
+void DocumentView::configureDocument(QTextDocument* doc, QTextOption::WrapMode wrap) const
 {
     // Marks and loads are not edits a user can take back; an undo history of them would only
     // grow with every search.
@@ -31,7 +63,7 @@ void DocumentView::configureDocument(QTextDocument* doc) const
     doc->setDefaultFont(font());
     doc->setDocumentMargin(2);
     QTextOption option = doc->defaultTextOption();
-    option.setWrapMode(wordWrapMode());
+    option.setWrapMode(wrap);
     option.setTabStopDistance(8 * QFontMetricsF(font()).horizontalAdvance(QLatin1Char(' ')));
     doc->setDefaultTextOption(option);
 }
@@ -39,8 +71,22 @@ void DocumentView::configureDocument(QTextDocument* doc) const
 QTextDocument* DocumentView::newDocument() const
 {
     auto* doc = new QTextDocument;
-    configureDocument(doc);
+    configureDocument(doc, DefaultWrap);
     return doc;
+}
+
+void DocumentView::setPlainContent(QTextDocument* doc, QString text) const
+{
+    const bool longRun = TextDecoding::longestUnbrokenRun(text) > LongestWordWrappedRun;
+    configureDocument(doc, longRun ? QTextOption::WrapAnywhere : DefaultWrap);
+    groupLines(text);
+    QTextCursor(doc).insertText(text);
+    // A paragraph is laid out as a whole; one that long would be taken apart and shaped afresh
+    // for every paint unless its layout is kept.
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+        if (block.length() > KeptLayoutLength)
+            block.layout()->setCacheEnabled(true);
+    }
 }
 
 void DocumentView::replaceDocument(QTextDocument* doc)
@@ -49,7 +95,13 @@ void DocumentView::replaceDocument(QTextDocument* doc)
     // put in place earlier is ours to delete.
     QTextDocument* old = document();
     const bool oldIsOurs = old && old->parent() == this;
-    configureDocument(doc);
+    const QTextOption::WrapMode wrap = doc->defaultTextOption().wrapMode() == QTextOption::WrapAnywhere
+        ? QTextOption::WrapAnywhere
+        : DefaultWrap;
+    configureDocument(doc, wrap);
+    // The view applies its own wrap mode to every document it is given.
+    if (wordWrapMode() != wrap)
+        setWordWrapMode(wrap);
     doc->setParent(this);
     setDocument(doc);
     if (oldIsOurs)
@@ -57,12 +109,36 @@ void DocumentView::replaceDocument(QTextDocument* doc)
     moveCursor(QTextCursor::Start);
 }
 
-QString DocumentView::Text() const { return document()->toPlainText(); }
+namespace {
+// The document's own characters as the program's plain text: paragraph and line separators and
+// the marks where a table or cell begins and ends are each one '\n'; everything else, no-break
+// spaces included, stays the character it is, so position i of the text is selection position i.
+QString plainText(QString raw)
+{
+    char16_t* c = reinterpret_cast<char16_t*>(raw.data());
+    char16_t* const end = c + raw.size();
+    for (; c != end; ++c) {
+        switch (*c) {
+        case QChar::ParagraphSeparator:
+        case QChar::LineSeparator:
+        case 0xFDD0: // a frame (table, cell) begins
+        case 0xFDD1: // a frame ends
+            *c = u'\n';
+            break;
+        default:
+            break;
+        }
+    }
+    return raw;
+}
+}
+
+QString DocumentView::Text() const { return plainText(document()->toRawText()); }
 
 void DocumentView::setText(const QString& text)
 {
     QTextDocument* doc = newDocument();
-    QTextCursor(doc).insertText(text);
+    setPlainContent(doc, text);
     replaceDocument(doc);
 }
 
@@ -78,8 +154,7 @@ void DocumentView::applyCursor(const QTextCursor& c)
 
 QString DocumentView::SelText() const
 {
-    // The fragment turns paragraph separators and no-break spaces into what Text() shows.
-    return cursor().selection().toPlainText();
+    return plainText(cursor().selectedText());
 }
 
 void DocumentView::setSelText(const QString& text)

@@ -15,7 +15,8 @@ class DocumentView : public QTextEdit {
 public:
     explicit DocumentView(QWidget* parent = nullptr);
 
-    // The whole text, plain: line breaks as '\n', pictures as U+FFFC, table cell ends as '\n'.
+    // The whole text, plain: line breaks as '\n', pictures as U+FFFC, table and cell bounds as
+    // '\n'; every other character as it is (a no-break space stays one).
     QString Text() const;
     // Replaces the whole content with plain text; formatting from before is gone.
     void setText(const QString& text);
@@ -35,8 +36,11 @@ public:
     void setSelBold(bool bold);
 
     // Replaces the whole content by the file's: RTF with its formatting, anything else as plain
-    // text. Raises AppError and leaves the content as it was when the file cannot be shown.
+    // text (app/textdecoding.h says how its bytes become characters). Raises AppError and leaves
+    // the content as it was when the file cannot be shown: no name, no such file, a folder, no
+    // permission, not a regular file, a read error, or larger than MaxFileSize.
     void LoadFile(const QString& path);
+    static constexpr qint64 MaxFileSize = qint64(256) * 1024 * 1024;
 
     // Many operations in a row (a search that marks every match): the selection is moved on the
     // screen once at the end, and the document is laid out again once, not once per operation.
@@ -59,6 +63,8 @@ public:
     void replaceDocument(QTextDocument* document);
     // Formats of an empty document in the view's font, for loaders that fill a new document.
     QTextDocument* newDocument() const;
+    // Fills a new document with plain text, wrapped in the way that suits it.
+    void setPlainContent(QTextDocument* document, QString text) const;
 
 protected:
     bool event(QEvent* event) override;
@@ -70,7 +76,7 @@ private:
     QTextCursor cursor() const;
     void applyCursor(const QTextCursor& cursor);
     bool isReserved(const QKeyEvent* event) const;
-    void configureDocument(QTextDocument* document) const;
+    void configureDocument(QTextDocument* document, QTextOption::WrapMode wrap) const;
 
     QList<QKeySequence> m_reserved;
     int m_batchDepth = 0;

@@ -1,13 +1,57 @@
 // File > Open and File > Close File.
 #include "app/apperror.h"
+#include "app/documentview.h"
 #include "app/form1.h"
+#include "app/msgbox.h"
+#include "app/statusbar.h"
+#include "file/commondialog.h"
+
+#include <QLabel>
+
+#include <new>
+
+namespace {
+QString openFilter()
+{
+    return QStringLiteral(
+        "Batch Files(*.bat)|*.bat|Registry Files(*.reg)|*.reg|Text Files (*.txt) |*.txt|"
+        "RTF Files (*.rtf)|*.rtf|NFO Files (*.nfo)|*.nfo|Diz Files (*.diz)|*.diz");
+}
+constexpr short NfoFilterIndex = 5;
+
+// What the Open error handler tells the user: the caption beneath the view, and a message box
+// when a file was chosen.
+void reportOpenError(Form1* form, const QString& reason)
+{
+    form->Label1->setText(QStringLiteral("Open Error"));
+    // The label lies beneath the view, so on its own it would leave the user with no sign that
+    // the file could not be shown. A cancelled dialog is no failure to tell about.
+    const QString chosen = form->diag->FileName();
+    if (!chosen.isEmpty())
+        MsgBox::show(QStringLiteral("Open Error\n%1: %2").arg(reason, chosen), MsgBox::Exclamation,
+            QStringLiteral("Glimmer"));
+}
+}
 
 void Form1::menuOpen_Click()
 {
-    throw AppError(AppError::InvalidProcedureCall, QStringLiteral("Open is not available yet"));
+    // One handler covers every step, from setting up the dialog to the status text.
+    try {
+        diag->setFilter(openFilter());
+        diag->setFilterIndex(NfoFilterIndex);
+        diag->setFileName(QString());
+        diag->ShowOpen();
+        Rtf1->LoadFile(diag->FileName());
+        sbar->setSimpleText(diag->FileName());
+    } catch (const AppError& error) {
+        reportOpenError(this, error.description());
+    } catch (const std::bad_alloc&) {
+        reportOpenError(this, QStringLiteral("Out of memory"));
+    }
 }
 
 void Form1::closefile_Click()
 {
-    throw AppError(AppError::InvalidProcedureCall, QStringLiteral("Close File is not available yet"));
+    Rtf1->setText(QString());
+    sbar->setSimpleText(QString());
 }

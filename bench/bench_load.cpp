@@ -1,0 +1,235 @@
+// Times opening documents through the real LoadFile into the real main window (offscreen) and
+// the start of the program up to the first paint of its window.
+//
+//   bench_load                 every case, each in a process of its own, as a table
+//   bench_load CASE [FILE]     one case (startup, or load FILE), one line of figures
+//
+// Each case runs in a fresh process so that its peak memory is its own. The documents are made
+// by the parent before the child starts, so making them costs the child neither time nor memory.
+#include "app/documentview.h"
+#include "app/form1.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QThread>
+#include <cstdio>
+#include <ctime>
+#include <sys/resource.h>
+
+namespace {
+
+double monotonicMs()
+{
+    timespec ts {};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return ts.tv_sec * 1000.0 + ts.tv_nsec / 1e6;
+}
+
+// Processor time this process has used, user and system: on a machine shared with other work
+// it says more than the clock does.
+double cpuMs()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0
+        + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
+}
+
+// The high-water mark of this process's resident memory (unlike getrusage's, it starts afresh
+// with the program and does not include the parent's).
+long peakRssMiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong() / 1024;
+    }
+    return -1;
+}
+
+// 80-column lines of block and box characters in code page 437, CR LF at each end.
+bool writeArtLines(QFile& file, qsizetype size)
+{
+    static const char pattern[] = "\xDB\xDB\xB2\xB2\xB1\xB1\xB0\xB0 \xC9\xCD\xCD\xBB \xBA"
+                                  "x\xBA \xC8\xCD\xCD\xBC  RELEASE NFO  ";
+    QByteArray line;
+    while (line.size() < 78)
+        line += pattern;
+    line.truncate(78);
+    line += "\r\n";
+    QByteArray chunk;
+    while (chunk.size() < 64 * 1024)
+        chunk += line;
+    for (qsizetype written = 0; written < size; written += chunk.size()) {
+        const qsizetype n = qMin(chunk.size(), size - written);
+        if (file.write(chunk.constData(), n) != n)
+            return false;
+    }
+    return true;
+}
+
+// One line with no break and no space.
+bool writeLongLine(QFile& file, qsizetype size)
+{
+    QByteArray bytes(size, '\xDB');
+    for (qsizetype i = 0; i < size; i += 7)
+        bytes[i] = '\xB1';
+    return file.write(bytes) == size;
+}
+
+// Paints the view's visible part now and returns how long it took.
+double paintMs(DocumentView* view)
+{
+    const double start = monotonicMs();
+    view->viewport()->repaint();
+    return monotonicMs() - start;
+}
+
+// Runs the event loop until the program is idle (a layout that goes on in the background has
+// finished): less than 20 ms of processor time in a quarter of a second. Returns the processor
+// time the background work took.
+double backgroundCpuMs()
+{
+    const double start = cpuMs();
+    for (;;) {
+        const double windowStart = cpuMs();
+        const double until = monotonicMs() + 250;
+        while (monotonicMs() < until) {
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+            QThread::msleep(2);
+        }
+        if (cpuMs() - windowStart < 20)
+            return cpuMs() - start - (cpuMs() - windowStart);
+    }
+}
+
+int runStartup(double processStart)
+{
+    // The parent passes when it started the process; everything after is ours to count.
+    Form1& form = Form1::instance();
+    form.show();
+    struct PaintWatch : QObject {
+        bool painted = false;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            painted = painted || e->type() == QEvent::Paint;
+            return false;
+        }
+    } watch;
+    form.Rtf1->viewport()->installEventFilter(&watch);
+    while (!watch.painted)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    // The paint event has been delivered and handled once processEvents returns to us.
+    const double done = monotonicMs();
+    std::printf("startup %.0f %ld\n", done - processStart, peakRssMiB());
+    return 0;
+}
+
+int runLoad(const QString& path)
+{
+    Form1& form = Form1::instance();
+    form.show();
+    QApplication::processEvents();
+    DocumentView* view = form.Rtf1;
+    const long before = peakRssMiB();
+
+    const double start = monotonicMs();
+    const double startCpu = cpuMs();
+    view->LoadFile(path);
+    const double loaded = monotonicMs() - start;
+    const double firstPaint = paintMs(view) + loaded;
+    const double firstPaintCpu = cpuMs() - startCpu;
+
+    // Scrolling: a paint at each of ten places down the document (or along the long line).
+    double worstScroll = 0;
+    QScrollBar* bar = view->verticalScrollBar();
+    for (int step = 1; step <= 10; ++step) {
+        bar->setValue(bar->maximum() * step / 10);
+        worstScroll = qMax(worstScroll, paintMs(view));
+    }
+    const double background = backgroundCpuMs();
+    std::printf("load %.0f %.0f %.0f %.0f %.0f %ld %ld\n", loaded, firstPaint, firstPaintCpu,
+        worstScroll, background, before, peakRssMiB());
+    return 0;
+}
+
+struct Case {
+    QString name;
+    qsizetype size;
+    bool oneLine;
+};
+
+QStringList runChild(const QString& program, const QStringList& args)
+{
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    const double start = monotonicMs();
+    child.start(program, args + QStringList { QString::number(start, 'f', 3) });
+    child.waitForFinished(-1);
+    return QString::fromLocal8Bit(child.readAllStandardOutput()).simplified().split(QLatin1Char(' '));
+}
+
+int runAll(const QString& program)
+{
+    QTemporaryDir dir;
+    const qsizetype MiB = 1024 * 1024;
+    const QList<Case> cases {
+        { QStringLiteral("cp437 1 MB, 80 columns"), 1 * MiB, false },
+        { QStringLiteral("cp437 5 MB, 80 columns"), 5 * MiB, false },
+        { QStringLiteral("cp437 10 MB, 80 columns"), 10 * MiB, false },
+        { QStringLiteral("cp437 50 MB, 80 columns"), 50 * MiB, false },
+        { QStringLiteral("one 5 MB line, no break"), 5 * MiB, true },
+    };
+
+    QTextStream out(stdout);
+    const QStringList start = runChild(program, { QStringLiteral("startup") });
+    out << "process start to first paint of the window: " << start.value(1) << " ms, peak "
+        << start.value(2) << " MiB\n\n";
+    out << "| document | LoadFile | first paint done | processor time to first paint | "
+           "worst scroll paint | background layout (processor) | peak RSS |\n";
+    out << "|---|---|---|---|---|---|---|\n";
+    out.flush();
+    for (const Case& c : cases) {
+        const QString path = dir.filePath(QStringLiteral("doc.nfo"));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly)
+            || !(c.oneLine ? writeLongLine(file, c.size) : writeArtLines(file, c.size)))
+            return 1;
+        file.close();
+        const QStringList f = runChild(program, { QStringLiteral("load"), path });
+        out << "| " << c.name << " | " << f.value(1) << " ms | " << f.value(2) << " ms | "
+            << f.value(3) << " ms | " << f.value(4) << " ms | " << f.value(5) << " ms | "
+            << f.value(7) << " MiB (" << f.value(6) << " before) |\n";
+        out.flush();
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    // The parent only makes files and starts children: it stays small, so that what a child
+    // inherits does not blur the child's figures.
+    if (argc < 3) {
+        QCoreApplication app(argc, argv);
+        return runAll(app.applicationFilePath());
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args[1] == QLatin1String("startup"))
+        return runStartup(args[2].toDouble());
+    if (args.size() >= 4 && args[1] == QLatin1String("load"))
+        return runLoad(args[2]);
+    return 2;
+}
