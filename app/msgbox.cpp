@@ -94,6 +94,9 @@ int show(const QString& prompt, int style, const QString& title)
     box.setIcon(iconFor(style));
     // Application-modal: while a box is open the other windows take no input.
     box.setWindowModality(Qt::ApplicationModal);
+    // A fixed dialog: a title and a close box, nothing to minimise or maximise.
+    box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+        | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
 
     const QList<ButtonSpec> buttons = buttonsFor(style);
     for (const ButtonSpec& spec : buttons)
