@@ -19,11 +19,11 @@ namespace {
 constexpr int ClientWidth = 4305;
 constexpr int ClientHeight = 1425;
 
-// A fixed dialog frame: caption and close box, no minimise or maximise button, no resizing. A
-// dialog-type window with no owner stays out of the task bar.
-constexpr Qt::WindowFlags DialogFlags = Qt::Dialog | Qt::CustomizeWindowHint
-    | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
-    | Qt::MSWindowsFixedSizeDialogHint;
+// A fixed dialog frame: caption and close box, no minimise or maximise button, no resizing, and
+// no task bar entry. A tool window is the kind that window managers and task bars treat so; a
+// dialog-type window without an owner would still get a minimise button from some of them.
+constexpr Qt::WindowFlags DialogFlags = Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+    | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
 
 // A command button in the graphical style: the picture above the caption. It is nobody's
 // default or cancel button; like any command button it is pressed by Space, or by Enter while it

@@ -243,7 +243,7 @@ private Q_SLOTS:
         QCOMPARE(dialog.size(), QSize(287, 95));
         QCOMPARE(dialog.minimumSize(), dialog.maximumSize()); // not resizable
         const Qt::WindowFlags flags = dialog.windowFlags();
-        QCOMPARE(flags & Qt::WindowType_Mask, Qt::Dialog); // no task bar entry
+        QCOMPARE(flags & Qt::WindowType_Mask, Qt::Tool); // no task bar entry
         QVERIFY(flags & Qt::WindowCloseButtonHint);
         QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
 
