@@ -67,7 +67,8 @@ void runOnce(qsizetype megabytes, qsizetype occurrences)
     const double fill = ms(timer);
 
     timer.start();
-    const qsizetype found = HighlightSearch::forEachOccurrence(view.Text(), Word, [](std::int32_t) { });
+    const qsizetype found
+        = HighlightSearch::forEachOccurrence(view.Text(), Word, [](std::int32_t) {});
     const double scan = ms(timer);
 
     Form2& dialog = Form2::instance();
@@ -111,14 +112,14 @@ void runOnce(qsizetype megabytes, qsizetype occurrences)
         timer.start();
     }
     const double batchEnd = ms(timer);
-    g_breakdown += QString::asprintf("| %4lld MB | %7lld | %8.1f | %8.0f | %8.0f |\n", qlonglong(megabytes),
-        qlonglong(occurrences), read, marking, batchEnd);
+    g_breakdown += QString::asprintf("| %4lld MB | %7lld | %8.1f | %8.0f | %8.0f |\n",
+        qlonglong(megabytes), qlonglong(occurrences), read, marking, batchEnd);
 
-    std::printf("| %4lld MB | %7lld | %7lld | %8.0f | %6.1f | %8.0f | %8.0f | %8.0f | %8.0f | %6ld | %6ld | %6ld | %d |\n",
+    std::printf("| %4lld MB | %7lld | %7lld | %8.0f | %6.1f | %8.0f | %8.0f | %8.0f | %8.0f | %6ld "
+                "| %6ld | %6ld | %d |\n",
         qlonglong(megabytes), qlonglong(occurrences), qlonglong(found), fill, scan, run[0],
         paint[0], run[0] + paint[0], run[2] + paint[2], (rss[1] - rss[0]) / 1024,
-        (rss[2] - rss[1]) / 1024, (rss[3] - rss[2]) / 1024,
-        view.document()->availableUndoSteps());
+        (rss[2] - rss[1]) / 1024, (rss[3] - rss[2]) / 1024, view.document()->availableUndoSteps());
     std::fflush(stdout);
 }
 
@@ -145,9 +146,10 @@ int main(int argc, char** argv)
     std::printf("|---|---|---|---|---|---|---|---|---|---|---|---|---|\n");
     for (qsizetype i = 0; i + 1 < sizes.size(); i += 2)
         runOnce(sizes[i], sizes[i + 1]);
-    std::printf("\nBreakdown of one run: Text() read; the marks set inside a DocumentView::Batch; the "
-                "end of the batch (where the view lays out the changed range).\n\n"
-                "| size | matches | read | marks | batch end |\n|---|---|---|---|---|\n%s",
+    std::printf(
+        "\nBreakdown of one run: Text() read; the marks set inside a DocumentView::Batch; the "
+        "end of the batch (where the view lays out the changed range).\n\n"
+        "| size | matches | read | marks | batch end |\n|---|---|---|---|---|\n%s",
         qPrintable(g_breakdown));
     return 0;
 }

@@ -7,8 +7,14 @@
 
 namespace {
 
-quint32 u32(const QByteArray& data, qsizetype at) { return qFromLittleEndian<quint32>(data.constData() + at); }
-quint16 u16(const QByteArray& data, qsizetype at) { return qFromLittleEndian<quint16>(data.constData() + at); }
+quint32 u32(const QByteArray& data, qsizetype at)
+{
+    return qFromLittleEndian<quint32>(data.constData() + at);
+}
+quint16 u16(const QByteArray& data, qsizetype at)
+{
+    return qFromLittleEndian<quint16>(data.constData() + at);
+}
 
 // Clears every pixel the first image's mask marks transparent (bit set). Leaves the image as it
 // is when the file is not laid out as expected.

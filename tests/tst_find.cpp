@@ -70,6 +70,13 @@ void select(int start, int length)
 
 QPair<int, int> selection() { return { view().SelStart(), view().SelLength() }; }
 
+void row(const char* name, const char16_t* text, const char16_t* word, const char16_t* expected,
+    int selStart, int selLength)
+{
+    QTest::newRow(name) << QString::fromUtf16(text) << QString::fromUtf16(word)
+                        << QString::fromUtf16(expected) << selStart << selLength;
+}
+
 } // namespace
 
 class TestFind : public QObject {
@@ -86,21 +93,21 @@ private Q_SLOTS:
         QTest::addColumn<int>("selStart"); // -1: the selection stays as it was
         QTest::addColumn<int>("selLength");
 
-        QTest::newRow("overlapping") << "aaaa" << "aa" << "MMMM" << 2 << 2;
-        QTest::newRow("word at the end") << "xyab" << "ab" << "..MM" << 2 << 2;
-        QTest::newRow("one character at the end") << "xaa" << "a" << ".MM" << 2 << 1;
-        QTest::newRow("one character, last found first") << "xba" << "a" << "..M" << 2 << 1;
-        QTest::newRow("document of one character") << "a" << "a" << "M" << 0 << 1;
-        QTest::newRow("whole document") << "word" << "word" << "MMMM" << 0 << 4;
-        QTest::newRow("case matters") << "The the THE" << "the" << "....MMM...." << 4 << 3;
-        QTest::newRow("no folding of any kind")
-            << QString::fromUtf8("Stra\u00dfe strasse e\u0301 \u00e9") << QString::fromUtf8("\u00e9")
-            << "..................M" << 18 << 1;
-        QTest::newRow("across lines") << "ab\nxab\nab" << "ab" << "MM..MM.MM" << 7 << 2;
-        QTest::newRow("word longer than text") << "abc" << "abcd" << "..." << -1 << 0;
-        QTest::newRow("nothing found") << "hello world" << "z" << "..........." << -1 << 0;
-        QTest::newRow("empty word") << "hello" << "" << "....." << -1 << 0;
-        QTest::newRow("empty document") << "" << "a" << "" << -1 << 0;
+        // Expected marks: 'M' red and bold, '.' plain; selection -1: as it was before the run.
+        row("overlapping", u"aaaa", u"aa", u"MMMM", 2, 2);
+        row("word at the end", u"xyab", u"ab", u"..MM", 2, 2);
+        row("one character at the end", u"xaa", u"a", u".MM", 2, 1);
+        row("one character, last found first", u"xba", u"a", u"..M", 2, 1);
+        row("document of one character", u"a", u"a", u"M", 0, 1);
+        row("whole document", u"word", u"word", u"MMMM", 0, 4);
+        row("case matters", u"The the THE", u"the", u"....MMM....", 4, 3);
+        row("no folding of any kind", u"Stra\u00dfe strasse e\u0301 \u00e9", u"\u00e9",
+            u"..................M", 18, 1);
+        row("across lines", u"ab\nxab\nab", u"ab", u"MM..MM.MM", 7, 2);
+        row("word longer than text", u"abc", u"abcd", u"...", -1, 0);
+        row("nothing found", u"hello world", u"z", u"...........", -1, 0);
+        row("empty word", u"hello", u"", u".....", -1, 0);
+        row("empty document", u"", u"a", u"", -1, 0);
     }
 
     void searchMarksEveryOccurrence()
@@ -278,7 +285,8 @@ private Q_SLOTS:
         QCOMPARE(icon.pixelColor(31, 0).alpha(), 0);
         const QColor iconLens = icon.pixelColor(13, 13);
         QCOMPARE(iconLens.alpha(), 255);
-        QVERIFY2(iconLens.blue() > iconLens.red() && iconLens.blue() > 200, qPrintable(iconLens.name()));
+        QVERIFY2(
+            iconLens.blue() > iconLens.red() && iconLens.blue() > 200, qPrintable(iconLens.name()));
         QCOMPARE(icon.pixelColor(26, 26).alpha(), 255); // the handle
     }
 
