@@ -230,6 +230,12 @@ private Q_SLOTS:
         QTest::keyClick(dialog.Command1, Qt::Key_Space);
         QCOMPARE(marks(), QStringLiteral(".....MM"));
         QVERIFY(!dialog.isVisible());
+
+        view().setText(QStringLiteral("me too"));
+        QCOMPARE(&openFind(), &dialog);
+        QTest::keyClick(dialog.Command1, Qt::Key_Return);
+        QTRY_VERIFY(!dialog.isVisible());
+        QCOMPARE(marks(), QStringLiteral("MM...."));
     }
 
     void wordHasNoLengthLimit()
