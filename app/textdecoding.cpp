@@ -32,11 +32,13 @@ namespace {
             zerosEven += bytes[i] == 0;
             zerosOdd += bytes[i + 1] == 0;
         }
+        // At least half the pairs: Latin text has a zero in nearly every one, and a stray zero
+        // or two in a short DOS file must not turn it into UTF-16.
         const qsizetype pairs = n / 2;
         *found = true;
-        if (zerosOdd * 4 >= pairs && zerosEven * 16 <= zerosOdd && pairs > 0)
+        if (zerosOdd * 2 >= pairs && zerosEven * 16 <= zerosOdd && pairs > 0)
             return Encoding::Utf16LE;
-        if (zerosEven * 4 >= pairs && zerosOdd * 16 <= zerosEven && pairs > 0)
+        if (zerosEven * 2 >= pairs && zerosOdd * 16 <= zerosEven && pairs > 0)
             return Encoding::Utf16BE;
         *found = false;
         return Encoding::Cp437;

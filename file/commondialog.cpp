@@ -1,5 +1,6 @@
 #include "file/commondialog.h"
 
+#include <QComboBox>
 #include <QFileDialog>
 
 namespace {
@@ -27,6 +28,20 @@ QList<CommonDialog::FilterEntry> CommonDialog::parseFilter(const QString& filter
     return entries;
 }
 
+namespace {
+// The dialog trims what it shows of each filter ("Text Files (*.txt) " loses its last space);
+// the list shows the descriptions exactly as the filter string has them. The dialog goes by
+// the position in the list, so the patterns still apply.
+void showDescriptionsAsGiven(QFileDialog& dialog, const QList<CommonDialog::FilterEntry>& entries)
+{
+    auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    if (!types || types->count() != entries.size())
+        return;
+    for (int i = 0; i < types->count(); ++i)
+        types->setItemText(i, entries[i].description);
+}
+}
+
 void CommonDialog::ShowOpen()
 {
     const QList<FilterEntry> entries = parseFilter(m_filter);
@@ -48,6 +63,7 @@ void CommonDialog::ShowOpen()
         dialog.setNameFilters(nameFilters);
         const int index = qBound(1, int(m_filterIndex), int(nameFilters.size()));
         dialog.selectNameFilter(nameFilters[index - 1]);
+        showDescriptionsAsGiven(dialog, entries);
     }
     if (!m_fileName.isEmpty())
         dialog.selectFile(m_fileName);
