@@ -20,6 +20,9 @@ DocumentBuilder::DocumentBuilder(QTextDocument* document, Formats* formats)
     , m_cursor(document)
 {
     m_cursor.movePosition(QTextCursor::End);
+    // One edit for the whole document: the document then works out its frames (the tables)
+    // once at the end instead of after every table.
+    m_cursor.beginEditBlock();
 }
 
 void DocumentBuilder::addText(QStringView text, const CharState& state)
@@ -57,7 +60,7 @@ void DocumentBuilder::endParagraph(const ParaState& para, End end)
         enterCell();
     }
     if (hasContent() || end == End::Paragraph) {
-        m_cursor.setBlockFormat(Formats::blockFormat(para));
+        m_cursor.setBlockFormat(m_formats->blockFormat(para));
         writeRuns();
     }
     switch (end) {
@@ -78,6 +81,7 @@ void DocumentBuilder::endParagraph(const ParaState& para, End end)
         break;
     case End::Document:
         closeTablesTo(0);
+        m_cursor.endEditBlock();
         break;
     }
 }

@@ -88,6 +88,8 @@ QTextCharFormat Formats::charFormat(const CharState& s)
 
 QTextBlockFormat Formats::blockFormat(const ParaState& s)
 {
+    if (m_haveLastPara && s == m_lastPara)
+        return m_lastBlockFormat;
     QTextBlockFormat f;
     switch (s.align) {
     case ParaState::Left: f.setAlignment(Qt::AlignLeft); break;
@@ -102,6 +104,9 @@ QTextBlockFormat Formats::blockFormat(const ParaState& s)
     f.setTextIndent(Units::px(qBound(-limit, s.firstIndent, limit)));
     f.setTopMargin(Units::px(qBound(0, s.spaceBefore, limit)));
     f.setBottomMargin(Units::px(qBound(0, s.spaceAfter, limit)));
+    m_lastPara = s;
+    m_lastBlockFormat = f;
+    m_haveLastPara = true;
     return f;
 }
 

@@ -37,7 +37,7 @@ public:
     QColor color(int index) const;
 
     QTextCharFormat charFormat(const CharState& state);
-    static QTextBlockFormat blockFormat(const ParaState& state);
+    QTextBlockFormat blockFormat(const ParaState& state);
 
 private:
     QHash<int, FontEntry> m_fonts;
@@ -47,6 +47,9 @@ private:
     CharState m_lastState;
     QTextCharFormat m_lastFormat;
     bool m_haveLast = false;
+    ParaState m_lastPara;
+    QTextBlockFormat m_lastBlockFormat;
+    bool m_haveLastPara = false;
 };
 
 } // namespace Rtf

@@ -9,6 +9,18 @@ namespace {
 bool isLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
+// The bytes that end a run of plain text.
+struct Stops {
+    bool stop[256] = {};
+    constexpr Stops()
+    {
+        stop[static_cast<unsigned char>('{')] = stop[static_cast<unsigned char>('}')] = true;
+        stop[static_cast<unsigned char>('\\')] = stop[static_cast<unsigned char>('\r')] = true;
+        stop[static_cast<unsigned char>('\n')] = true;
+    }
+};
+constexpr Stops stops;
+
 int hexValue(unsigned char c)
 {
     if (c >= '0' && c <= '9')
@@ -46,12 +58,9 @@ Token Tokenizer::next()
             continue;
         default: {
             const qsizetype start = m_pos;
-            while (m_pos < size) {
-                const char d = m_bytes[m_pos];
-                if (d == '{' || d == '}' || d == '\\' || d == '\r' || d == '\n')
-                    break;
+            const char* data = m_bytes.data();
+            while (m_pos < size && !stops.stop[static_cast<unsigned char>(data[m_pos])])
                 ++m_pos;
-            }
             token.kind = Token::Text;
             token.text = m_bytes.sliced(start, m_pos - start);
             return token;

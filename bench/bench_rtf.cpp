@@ -1,0 +1,125 @@
+// How fast RTF documents are read: a document of about 10 MB built from the shared corpus, read
+// into a text document alone, then read and shown in a real (offscreen) document view.
+//
+// usage: bench_rtf [MEGABYTES]   (prints figures; asserts nothing)
+#include "app/documentview.h"
+#include "app/rtfreader.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTextDocument>
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// True when the file's braces close exactly at its end, so that it can stand as one group
+// inside a larger document.
+bool isBalanced(const QByteArray& bytes)
+{
+    if (bytes.contains("\\bin"))
+        return false; // raw data could hold braces
+    qint64 depth = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c == '\\') {
+            ++i; // an escaped brace or backslash is text
+        } else if (c == '{') {
+            ++depth;
+        } else if (c == '}') {
+            if (--depth == 0)
+                return bytes.indexOf('{', i) < 0 && bytes.indexOf('}', i + 1) < 0;
+        }
+    }
+    return false;
+}
+
+// One document made of every usable corpus file, as groups, repeated up to the size asked.
+QByteArray buildDocument(const QString& corpus, qint64 size)
+{
+    QDir dir(corpus + QStringLiteral("/rtf"));
+    std::vector<QByteArray> parts;
+    for (const QString& name : dir.entryList({ QStringLiteral("*.rtf") }, QDir::Files, QDir::Name)) {
+        QFile file(dir.filePath(name));
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        QByteArray bytes = file.readAll();
+        const qsizetype end = bytes.lastIndexOf('}');
+        bytes.truncate(end + 1);
+        if (isBalanced(bytes))
+            parts.push_back(bytes);
+    }
+    QByteArray document("{\\rtf1\\ansi\\ansicpg1252\\deff0 ");
+    while (!parts.empty() && document.size() < size) {
+        for (const QByteArray& part : parts) {
+            document += part;
+            document += "\\par\n";
+        }
+    }
+    document += '}';
+    return document;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QString corpus = QStringLiteral(GLIMMER_CORPUS_DIR);
+    if (!QDir(corpus + QStringLiteral("/rtf")).exists()) {
+        std::puts("bench_rtf: the shared corpus is not here; nothing to time");
+        return 0;
+    }
+    const qint64 megabytes = argc > 1 ? QByteArray(argv[1]).toLongLong() : 10;
+    const QByteArray rtf = buildDocument(corpus, qMax<qint64>(1, megabytes) * 1000 * 1000);
+    const double mb = rtf.size() / 1e6;
+    DocumentView view;
+    view.resize(800, 600);
+    view.show();
+
+    constexpr int rounds = 5;
+    std::vector<double> readTimes;
+    int characters = 0;
+    for (int i = 0; i < rounds; ++i) {
+        std::unique_ptr<QTextDocument> document(view.newDocument());
+        QElapsedTimer timer;
+        timer.start();
+        Rtf::read(rtf, document.get());
+        readTimes.push_back(timer.nsecsElapsed() / 1e9);
+        characters = document->characterCount();
+    }
+
+    std::vector<double> shownTimes;
+    for (int i = 0; i < rounds; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        QTextDocument* document = view.newDocument();
+        Rtf::read(rtf, document);
+        view.replaceDocument(document);
+        // Shown: laid out whole (the scroll range needs every line) and painted once.
+        (void)view.document()->size();
+        view.viewport()->repaint();
+        QCoreApplication::processEvents();
+        shownTimes.push_back(timer.nsecsElapsed() / 1e9);
+    }
+
+    const double read = median(readTimes);
+    const double shown = median(shownTimes);
+    std::printf("RTF document: %.1f MB, %d characters in the view\n", mb, characters);
+    std::printf("%-28s %10s %10s\n", "", "median s", "MB/s");
+    std::printf("%-28s %10.3f %10.1f\n", "read (reader alone)", read, mb / read);
+    std::printf("%-28s %10.3f %10.1f\n", "read and shown in the view", shown, mb / shown);
+    return 0;
+}
