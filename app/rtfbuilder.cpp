@@ -15,8 +15,7 @@ constexpr int MaxColumns = 64;
 } // namespace
 
 DocumentBuilder::DocumentBuilder(QTextDocument* document, Formats* formats)
-    : m_document(document)
-    , m_formats(formats)
+    : m_formats(formats)
     , m_cursor(document)
 {
     m_cursor.movePosition(QTextCursor::End);

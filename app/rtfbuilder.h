@@ -50,7 +50,6 @@ private:
     void enterCell();
     void writeRuns();
 
-    QTextDocument* m_document;
     Formats* m_formats;
     QTextCursor m_cursor;
     QString m_text;

@@ -1,7 +1,8 @@
 // Loads a file exactly as the program's document view does and prints what the view holds: its
 // Text as UTF-8, or with --runs the formatting runs, one per line.
 //
-// usage: dumpview [--runs] FILE
+// usage: dumpview [--runs] [--shot IMAGE.png] FILE
+//   --shot also saves a picture of the view (800 x 600) as the program would show it.
 #include "app/apperror.h"
 #include "app/documentview.h"
 
@@ -56,8 +57,14 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     const bool runs = args.removeAll(QStringLiteral("--runs")) > 0;
+    QString shot;
+    const qsizetype shotAt = args.indexOf(QStringLiteral("--shot"));
+    if (shotAt >= 0 && shotAt + 1 < args.size()) {
+        shot = args.at(shotAt + 1);
+        args.remove(shotAt, 2);
+    }
     if (args.size() != 1) {
-        std::fputs("usage: dumpview [--runs] FILE\n", stderr);
+        std::fputs("usage: dumpview [--runs] [--shot IMAGE.png] FILE\n", stderr);
         return 2;
     }
     DocumentView view;
@@ -66,6 +73,14 @@ int main(int argc, char** argv)
     } catch (const AppError& error) {
         std::fprintf(stderr, "dumpview: %s\n", error.what());
         return 1;
+    }
+    if (!shot.isEmpty()) {
+        view.resize(800, 600);
+        view.show();
+        if (!view.grab().save(shot)) {
+            std::fprintf(stderr, "dumpview: cannot write %s\n", qPrintable(shot));
+            return 1;
+        }
     }
     if (runs) {
         printRuns(view.document());
