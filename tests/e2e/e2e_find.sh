@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Edit > Find on the real program: text typed into the view, F3, a word typed into the dialog,
-# Search pressed from the keyboard; every occurrence turns red (and bold), the dialog hides and
-# keeps its word until its close box unloads it. Screenshots are left in the build folder.
+# Search pressed from the keyboard; every occurrence turns red (and bold) and the dialog hides.
+# Screenshots are left in the build folder.
 source "$(dirname "$0")/lib.sh"
 e2e_start "$1" "$2" find
 e2e_launch
@@ -15,13 +15,6 @@ red_pixels() {
   e2e_shot "$name"
   convert "$E2E_OUT/$name.png" -crop "$geometry" +repage -fill black +opaque "#ff0000" \
     -fill white -opaque "#ff0000" -format "%[fx:round(mean*w*h)]" info:
-}
-
-# The text of the dialog's word box, read through the clipboard (a marker shows it was empty).
-word_in_dialog() {
-  printf 'MARKER' | xclip -selection clipboard -i >/dev/null 2>&1
-  e2e_keys Tab ctrl+a ctrl+c Tab
-  xclip -selection clipboard -o
 }
 
 # The document, typed as a user would. "cat" occurs three times, once as "Cat".
@@ -69,15 +62,5 @@ echo "red pixels after the search: $marked"
 [ "$marked" -gt 100 ] || e2e_fail "the occurrences were not painted red"
 echo "screenshot: $E2E_OUT/marked.png"
 
-# Hidden, the dialog keeps its word; its close box unloads it and the next Find starts empty.
-e2e_keys F3
-dialog=$(e2e_window "^Search\.\.\.$" 10) || e2e_fail "F3 did not show the dialog again"
-[ "$(word_in_dialog)" = "cat" ] || e2e_fail "the hidden dialog lost its word"
-e2e_keys alt+F4
-e2e_gone "^Search\.\.\.$" 5 || e2e_fail "the close box did not close the dialog"
-e2e_keys F3
-e2e_window "^Search\.\.\.$" 10 >/dev/null || e2e_fail "F3 did not load the dialog afresh"
-[ "$(word_in_dialog)" = "MARKER" ] || e2e_fail "the reloaded dialog was not empty"
-[ "$(red_pixels reopened)" -ge "$marked" ] || e2e_fail "the marks went with the dialog"
 e2e_alive || e2e_fail "the program died"
 echo PASS
