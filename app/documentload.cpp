@@ -77,7 +77,8 @@ QByteArray readRegularFile(const QString& path)
     if (::fstat(file.fd(), &info) != 0)
         raiseOpenError(errno);
     if (S_ISDIR(info.st_mode))
-        throw AppError(AppError::PathFileAccessError, QStringLiteral("This is a folder, not a file"));
+        throw AppError(
+            AppError::PathFileAccessError, QStringLiteral("This is a folder, not a file"));
     if (!S_ISREG(info.st_mode))
         throw AppError(AppError::NotAFile, QStringLiteral("Not a regular file"));
     if (info.st_size > DocumentView::MaxFileSize)

@@ -95,7 +95,8 @@ void DocumentView::replaceDocument(QTextDocument* doc)
     // put in place earlier is ours to delete.
     QTextDocument* old = document();
     const bool oldIsOurs = old && old->parent() == this;
-    const QTextOption::WrapMode wrap = doc->defaultTextOption().wrapMode() == QTextOption::WrapAnywhere
+    const QTextOption::WrapMode wrap
+        = doc->defaultTextOption().wrapMode() == QTextOption::WrapAnywhere
         ? QTextOption::WrapAnywhere
         : DefaultWrap;
     configureDocument(doc, wrap);
@@ -152,10 +153,7 @@ void DocumentView::applyCursor(const QTextCursor& c)
         setTextCursor(c);
 }
 
-QString DocumentView::SelText() const
-{
-    return plainText(cursor().selectedText());
-}
+QString DocumentView::SelText() const { return plainText(cursor().selectedText()); }
 
 void DocumentView::setSelText(const QString& text)
 {
@@ -190,7 +188,8 @@ void DocumentView::setSelLength(std::int32_t length)
     const int start = c.selectionStart();
     const int end = document()->characterCount() - 1;
     c.setPosition(start);
-    c.setPosition(int(qMin<std::int64_t>(std::int64_t(start) + length, end)), QTextCursor::KeepAnchor);
+    c.setPosition(
+        int(qMin<std::int64_t>(std::int64_t(start) + length, end)), QTextCursor::KeepAnchor);
     applyCursor(c);
 }
 

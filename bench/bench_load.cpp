@@ -175,7 +175,9 @@ QStringList runChild(const QString& program, const QStringList& args)
     const double start = monotonicMs();
     child.start(program, args + QStringList { QString::number(start, 'f', 3) });
     child.waitForFinished(-1);
-    return QString::fromLocal8Bit(child.readAllStandardOutput()).simplified().split(QLatin1Char(' '));
+    return QString::fromLocal8Bit(child.readAllStandardOutput())
+        .simplified()
+        .split(QLatin1Char(' '));
 }
 
 int runAll(const QString& program)

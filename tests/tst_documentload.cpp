@@ -63,7 +63,8 @@ class TestDocumentLoad : public QObject {
     {
         const QString path = m_dir.filePath(name);
         QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+            || file.write(bytes) != bytes.size())
             qFatal("cannot write %s", qPrintable(path));
         return path;
     }
@@ -107,8 +108,8 @@ private Q_SLOTS:
 
         const QString german = QStringLiteral("Grüße, Käse\r\nx");
         const QString germanLf = QStringLiteral("Grüße, Käse\nx");
-        QTest::newRow("UTF-8 with mark") << QByteArray("\xEF\xBB\xBF") + german.toUtf8()
-                                         << E::Utf8WithMark << germanLf;
+        QTest::newRow("UTF-8 with mark")
+            << QByteArray("\xEF\xBB\xBF") + german.toUtf8() << E::Utf8WithMark << germanLf;
         QTest::newRow("UTF-16LE with mark")
             << QByteArray("\xFF\xFE") + utf16(german, QStringConverter::Utf16LE) << E::Utf16LE
             << germanLf;
@@ -125,8 +126,8 @@ private Q_SLOTS:
             << QStringLiteral("caf\u00E9 \u2591\u2588").toUtf8() << E::Utf8
             << QStringLiteral("caf\u00E9 \u2591\u2588");
         // Plain ASCII is valid UTF-8 too, but only code page 437 shows its control bytes.
-        QTest::newRow("ASCII with control bytes") << QByteArray("a\x01" "b\x7F") << E::Cp437
-                                                  << QStringLiteral("a\u263Ab\u2302");
+        QTest::newRow("ASCII with control bytes")
+            << QByteArray("a\001b\177") << E::Cp437 << QStringLiteral("a\u263Ab\u2302");
         QTest::newRow("box art") << QByteArray("\xC9\xCD\xBB") << E::Cp437
                                  << QStringLiteral("\u2554\u2550\u2557");
         // Valid UTF-8 at first, broken at the very end: the whole file is code page 437.
@@ -134,17 +135,17 @@ private Q_SLOTS:
             << QByteArray("caf\xC3\xA9 \xDB") << E::Cp437 << QStringLiteral("caf├⌐ █");
         QTest::newRow("truncated sequence at the end")
             << QByteArray("x\xE2\x96") << E::Cp437 << QStringLiteral("xΓû");
-        QTest::newRow("overlong form") << QByteArray("\xC0\xAF") << E::Cp437
-                                       << QStringLiteral("└»");
-        QTest::newRow("encoded surrogate") << QByteArray("\xED\xA0\x80") << E::Cp437
-                                           << QStringLiteral("φáÇ");
-        QTest::newRow("past U+10FFFF") << QByteArray("\xF4\x90\x80\x80") << E::Cp437
-                                       << QStringLiteral("⌠ÉÇÇ");
+        QTest::newRow("overlong form")
+            << QByteArray("\xC0\xAF") << E::Cp437 << QStringLiteral("└»");
+        QTest::newRow("encoded surrogate")
+            << QByteArray("\xED\xA0\x80") << E::Cp437 << QStringLiteral("φáÇ");
+        QTest::newRow("past U+10FFFF")
+            << QByteArray("\xF4\x90\x80\x80") << E::Cp437 << QStringLiteral("⌠ÉÇÇ");
         // Zero bytes that are not in every other position are not UTF-16.
-        QTest::newRow("one zero byte") << QByteArray("ABCDEFG\0", 8) << E::Cp437
-                                       << QStringLiteral("ABCDEFG ");
-        QTest::newRow("zeros in both positions") << QByteArray("AB\0\0CD\0\0", 8) << E::Cp437
-                                                 << QStringLiteral("AB  CD  ");
+        QTest::newRow("one zero byte")
+            << QByteArray("ABCDEFG\0", 8) << E::Cp437 << QStringLiteral("ABCDEFG ");
+        QTest::newRow("zeros in both positions")
+            << QByteArray("AB\0\0CD\0\0", 8) << E::Cp437 << QStringLiteral("AB  CD  ");
         QTest::newRow("empty file") << QByteArray() << E::Cp437 << QString();
     }
 
@@ -161,16 +162,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("text");
-        QTest::newRow("CR LF, LF, lone CR") << QByteArray("a\r\nb\nc\rd\r\r\ne\n")
-                                           << QStringLiteral("a\nb\nc\nd\n\ne\n");
+        QTest::newRow("CR LF, LF, lone CR")
+            << QByteArray("a\r\nb\nc\rd\r\r\ne\n") << QStringLiteral("a\nb\nc\nd\n\ne\n");
         QTest::newRow("LF CR is two breaks") << QByteArray("a\n\rb") << QStringLiteral("a\n\nb");
         QTest::newRow("CR at the very end") << QByteArray("a\r") << QStringLiteral("a\n");
-        QTest::newRow("final end-of-file byte") << QByteArray("art\r\n\x1A")
-                                               << QStringLiteral("art\n");
-        QTest::newRow("end-of-file byte inside") << QByteArray("x\x1Ay")
-                                                << QStringLiteral("x\u2192y");
-        QTest::newRow("only the last one goes") << QByteArray("x\x1A\x1A")
-                                               << QStringLiteral("x\u2192");
+        QTest::newRow("final end-of-file byte")
+            << QByteArray("art\r\n\x1A") << QStringLiteral("art\n");
+        QTest::newRow("end-of-file byte inside")
+            << QByteArray("x\x1Ay") << QStringLiteral("x\u2192y");
+        QTest::newRow("only the last one goes")
+            << QByteArray("x\x1A\x1A") << QStringLiteral("x\u2192");
         QTest::newRow("UTF-8 with a final one")
             << QByteArray("\xC3\xA9\r\n\x1A") << QStringLiteral("\u00E9\n");
         QTest::newRow("UTF-16 with a final one")

@@ -86,7 +86,8 @@ class TestFileOpen : public QObject {
     {
         const QString path = m_dir.filePath(name);
         QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+            || file.write(bytes) != bytes.size())
             qFatal("cannot write %s", qPrintable(path));
         return path;
     }
@@ -99,7 +100,8 @@ private Q_SLOTS:
 
     void openLoadsTheTypedFileAndShowsItsPath()
     {
-        const QString path = writeFile(QStringLiteral("release.nfo"), "\xC9\xCD\xBB\r\n\xBA\xDB\xBA\r\n");
+        const QString path
+            = writeFile(QStringLiteral("release.nfo"), "\xC9\xCD\xBB\r\n\xBA\xDB\xBA\r\n");
         TestSupport::MessageBoxes boxes;
         User user(path);
         form().menuOpen->trigger();
@@ -116,7 +118,8 @@ private Q_SLOTS:
             QStringLiteral("Diz Files (*.diz)") };
         QCOMPARE(seen.shownFilters, shown);
         QCOMPARE(seen.shownSelected, QStringLiteral("NFO Files (*.nfo)"));
-        QVERIFY2(seen.appliedFilter.endsWith(QLatin1String("(*.nfo)")), qPrintable(seen.appliedFilter));
+        QVERIFY2(
+            seen.appliedFilter.endsWith(QLatin1String("(*.nfo)")), qPrintable(seen.appliedFilter));
 
         QCOMPARE(form().Rtf1->Text(), QStringLiteral("╔═╗\n║█║\n"));
         QCOMPARE(form().sbar->SimpleText(), path);
@@ -187,8 +190,8 @@ private Q_SLOTS:
         QCOMPARE(form().Label1->text(), QStringLiteral("Open Error"));
         QCOMPARE(boxes.shown().size(), 1);
         QCOMPARE(boxes.shown().first().title, QStringLiteral("Glimmer"));
-        QCOMPARE(boxes.shown().first().text,
-            QStringLiteral("Open Error\nNot a regular file: ") + pipe);
+        QCOMPARE(
+            boxes.shown().first().text, QStringLiteral("Open Error\nNot a regular file: ") + pipe);
         QCOMPARE(form().Rtf1->Text(), QStringLiteral("kept"));
         QCOMPARE(form().sbar->SimpleText(), kept);
 
