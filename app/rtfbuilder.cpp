@@ -7,10 +7,10 @@ namespace Rtf {
 
 namespace {
 
-// Tables deeper than this are written as the cells of the deepest one allowed.
-constexpr int MaxTableDepth = 16;
-// A row with more cells than this gets no more columns; the rest of its cells share the last.
-constexpr int MaxColumns = 64;
+    // Tables deeper than this are written as the cells of the deepest one allowed.
+    constexpr int MaxTableDepth = 16;
+    // A row with more cells than this gets no more columns; the rest of its cells share the last.
+    constexpr int MaxColumns = 64;
 
 } // namespace
 
@@ -52,8 +52,8 @@ void DocumentBuilder::endParagraph(const ParaState& para, End end)
         level = qBound(2, para.nesting, MaxTableDepth);
 
     closeTablesTo(level);
-    const bool content = hasContent() || end == End::Paragraph || end == End::Cell
-        || end == End::NestedCell;
+    const bool content
+        = hasContent() || end == End::Paragraph || end == End::Cell || end == End::NestedCell;
     if (level > 0 && content) {
         openTablesTo(level);
         enterCell();

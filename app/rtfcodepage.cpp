@@ -6,81 +6,112 @@ namespace Rtf {
 
 namespace CodePage {
 
-int forCharset(int charset)
-{
-    switch (charset) {
-    case 0: return 1252;
-    case 2: return Symbol;
-    case 77: return 10000;
-    case 128: return 932;
-    case 129: return 949;
-    case 130: return 1361;
-    case 134: return 936;
-    case 136: return 950;
-    case 161: return 1253;
-    case 162: return 1254;
-    case 163: return 1258;
-    case 177: return 1255;
-    case 178: return 1256;
-    case 186: return 1257;
-    case 204: return 1251;
-    case 222: return 874;
-    case 238: return 1250;
-    case 254: return Oem;
-    case 255: return Oem;
-    default: return 0;
+    int forCharset(int charset)
+    {
+        switch (charset) {
+        case 0:
+            return 1252;
+        case 2:
+            return Symbol;
+        case 77:
+            return 10000;
+        case 128:
+            return 932;
+        case 129:
+            return 949;
+        case 130:
+            return 1361;
+        case 134:
+            return 936;
+        case 136:
+            return 950;
+        case 161:
+            return 1253;
+        case 162:
+            return 1254;
+        case 163:
+            return 1258;
+        case 177:
+            return 1255;
+        case 178:
+            return 1256;
+        case 186:
+            return 1257;
+        case 204:
+            return 1251;
+        case 222:
+            return 874;
+        case 238:
+            return 1250;
+        case 254:
+            return Oem;
+        case 255:
+            return Oem;
+        default:
+            return 0;
+        }
     }
-}
 
-bool isDoubleByte(int codePage)
-{
-    return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950
-        || codePage == 1361;
-}
-
-bool isLeadByte(int codePage, unsigned char byte)
-{
-    switch (codePage) {
-    case 932: return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-    case 936:
-    case 949:
-    case 950: return byte >= 0x81 && byte <= 0xFE;
-    case 1361: return (byte >= 0x84 && byte <= 0xD3) || (byte >= 0xD8 && byte <= 0xF9);
-    default: return false;
+    bool isDoubleByte(int codePage)
+    {
+        return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950
+            || codePage == 1361;
     }
-}
+
+    bool isLeadByte(int codePage, unsigned char byte)
+    {
+        switch (codePage) {
+        case 932:
+            return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+        case 936:
+        case 949:
+        case 950:
+            return byte >= 0x81 && byte <= 0xFE;
+        case 1361:
+            return (byte >= 0x84 && byte <= 0xD3) || (byte >= 0xD8 && byte <= 0xF9);
+        default:
+            return false;
+        }
+    }
 
 } // namespace CodePage
 
 namespace {
 
-// The names ICU knows the code pages by; Windows code pages are tried as windows-N and cpN.
-QByteArray decoderName(int codePage)
-{
-    switch (codePage) {
-    case 932: return "windows-31j";
-    case 936: return "windows-936";
-    case 949: return "windows-949";
-    case 950: return "windows-950";
-    case 10000: return "macintosh";
-    case 1361: return "johab";
-    default: break;
+    // The names ICU knows the code pages by; Windows code pages are tried as windows-N and cpN.
+    QByteArray decoderName(int codePage)
+    {
+        switch (codePage) {
+        case 932:
+            return "windows-31j";
+        case 936:
+            return "windows-936";
+        case 949:
+            return "windows-949";
+        case 950:
+            return "windows-950";
+        case 10000:
+            return "macintosh";
+        case 1361:
+            return "johab";
+        default:
+            break;
+        }
+        if (codePage >= 1250 && codePage <= 1258)
+            return "windows-" + QByteArray::number(codePage);
+        if (codePage == 874)
+            return "windows-874";
+        return "cp" + QByteArray::number(codePage);
     }
-    if (codePage >= 1250 && codePage <= 1258)
-        return "windows-" + QByteArray::number(codePage);
-    if (codePage == 874)
-        return "windows-874";
-    return "cp" + QByteArray::number(codePage);
-}
 
-bool isAscii(QByteArrayView bytes)
-{
-    for (const char c : bytes) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
+    bool isAscii(QByteArrayView bytes)
+    {
+        for (const char c : bytes) {
+            if (static_cast<unsigned char>(c) >= 0x80)
+                return false;
+        }
+        return true;
     }
-    return true;
-}
 
 } // namespace
 
@@ -88,7 +119,8 @@ QStringDecoder* TextDecoder::decoderFor(int codePage)
 {
     auto found = m_decoders.find(codePage);
     if (found == m_decoders.end()) {
-        QStringDecoder decoder(decoderName(codePage).constData(), QStringConverter::Flag::Stateless);
+        QStringDecoder decoder(
+            decoderName(codePage).constData(), QStringConverter::Flag::Stateless);
         if (!decoder.isValid()) {
             // A code page nobody can decode is read as the usual Windows one rather than lost.
             decoder = QStringDecoder("windows-1252", QStringConverter::Flag::Stateless);

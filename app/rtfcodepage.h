@@ -12,16 +12,16 @@ namespace Rtf {
 // whose bytes become the private-use characters U+F000 + byte that symbol fonts are mapped to.
 namespace CodePage {
 
-constexpr int Symbol = 2; // not a code page: the font's own glyphs
-constexpr int Ansi = 1252;
-constexpr int Oem = 437;
+    constexpr int Symbol = 2; // not a code page: the font's own glyphs
+    constexpr int Ansi = 1252;
+    constexpr int Oem = 437;
 
-// The code page of a font character set (\fcharsetN); 0 when the set names no code page of its
-// own (the default set), so the document's code page applies.
-int forCharset(int charset);
-// True for the code pages where a byte can start a two-byte character.
-bool isDoubleByte(int codePage);
-bool isLeadByte(int codePage, unsigned char byte);
+    // The code page of a font character set (\fcharsetN); 0 when the set names no code page of its
+    // own (the default set), so the document's code page applies.
+    int forCharset(int charset);
+    // True for the code pages where a byte can start a two-byte character.
+    bool isDoubleByte(int codePage);
+    bool isLeadByte(int codePage, unsigned char byte);
 
 } // namespace CodePage
 

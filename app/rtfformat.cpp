@@ -92,10 +92,18 @@ QTextBlockFormat Formats::blockFormat(const ParaState& s)
         return m_lastBlockFormat;
     QTextBlockFormat f;
     switch (s.align) {
-    case ParaState::Left: f.setAlignment(Qt::AlignLeft); break;
-    case ParaState::Center: f.setAlignment(Qt::AlignHCenter); break;
-    case ParaState::Right: f.setAlignment(Qt::AlignRight); break;
-    case ParaState::Justify: f.setAlignment(Qt::AlignJustify); break;
+    case ParaState::Left:
+        f.setAlignment(Qt::AlignLeft);
+        break;
+    case ParaState::Center:
+        f.setAlignment(Qt::AlignHCenter);
+        break;
+    case ParaState::Right:
+        f.setAlignment(Qt::AlignRight);
+        break;
+    case ParaState::Justify:
+        f.setAlignment(Qt::AlignJustify);
+        break;
     }
     // Indents far outside a page are damage, not layout.
     constexpr int limit = 1440 * 22;

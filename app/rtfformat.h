@@ -28,7 +28,8 @@ public:
     // The code page text in this font is written in, 0 for the document's.
     int codePageOf(int font) const;
 
-    // Colour table: a new table replaces the old one; an entry is ended by ';'; an entry with no component given is "auto".
+    // Colour table: a new table replaces the old one; an entry is ended by ';'; an entry with no
+    // component given is "auto".
     void setColorComponent(int shift, int value);
     void startColorTable();
     void endColor();

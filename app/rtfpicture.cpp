@@ -10,23 +10,23 @@ namespace Rtf {
 
 namespace {
 
-int nibble(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
+    int nibble(char c)
+    {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        return -1;
+    }
 
-// A shown size in logical pixels from a size in twips and a percentage, kept within reason.
-int shownPixels(int twips, int percent)
-{
-    const qint64 scaled = qint64(qBound(0, twips, 1440 * 100)) * qBound(1, percent, 1000) / 100;
-    return Units::px(int(qMin<qint64>(scaled, 1440 * 100)));
-}
+    // A shown size in logical pixels from a size in twips and a percentage, kept within reason.
+    int shownPixels(int twips, int percent)
+    {
+        const qint64 scaled = qint64(qBound(0, twips, 1440 * 100)) * qBound(1, percent, 1000) / 100;
+        return Units::px(int(qMin<qint64>(scaled, 1440 * 100)));
+    }
 
 } // namespace
 

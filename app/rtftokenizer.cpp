@@ -6,31 +6,31 @@ namespace Rtf {
 
 namespace {
 
-bool isLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+    bool isLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+    bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
-// The bytes that end a run of plain text.
-struct Stops {
-    bool stop[256] = {};
-    constexpr Stops()
+    // The bytes that end a run of plain text.
+    struct Stops {
+        bool stop[256] = {};
+        constexpr Stops()
+        {
+            stop[static_cast<unsigned char>('{')] = stop[static_cast<unsigned char>('}')] = true;
+            stop[static_cast<unsigned char>('\\')] = stop[static_cast<unsigned char>('\r')] = true;
+            stop[static_cast<unsigned char>('\n')] = true;
+        }
+    };
+    constexpr Stops stops;
+
+    int hexValue(unsigned char c)
     {
-        stop[static_cast<unsigned char>('{')] = stop[static_cast<unsigned char>('}')] = true;
-        stop[static_cast<unsigned char>('\\')] = stop[static_cast<unsigned char>('\r')] = true;
-        stop[static_cast<unsigned char>('\n')] = true;
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        return -1;
     }
-};
-constexpr Stops stops;
-
-int hexValue(unsigned char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 } // namespace
 
@@ -114,7 +114,8 @@ Token Tokenizer::readWord()
     if (m_pos - start <= MaxWordLength)
         token.text = m_bytes.sliced(start, m_pos - start);
     bool negative = false;
-    if (m_pos + 1 < size && m_bytes[m_pos] == '-' && isDigit(static_cast<unsigned char>(m_bytes[m_pos + 1]))) {
+    if (m_pos + 1 < size && m_bytes[m_pos] == '-'
+        && isDigit(static_cast<unsigned char>(m_bytes[m_pos + 1]))) {
         negative = true;
         ++m_pos;
     }

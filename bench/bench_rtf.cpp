@@ -43,7 +43,8 @@ QByteArray buildDocument(const QString& corpus, qint64 size)
 {
     QDir dir(corpus + QStringLiteral("/rtf"));
     std::vector<QByteArray> parts;
-    for (const QString& name : dir.entryList({ QStringLiteral("*.rtf") }, QDir::Files, QDir::Name)) {
+    for (const QString& name :
+        dir.entryList({ QStringLiteral("*.rtf") }, QDir::Files, QDir::Name)) {
         QFile file(dir.filePath(name));
         if (!file.open(QIODevice::ReadOnly))
             continue;

@@ -52,7 +52,8 @@ void TestRtfCorpus::corpusMatchesReferences()
 
     QTemporaryDir out;
     QVERIFY(out.isValid());
-    const QStringList files = rtfDir.entryList({ QStringLiteral("*.rtf") }, QDir::Files, QDir::Name);
+    const QStringList files
+        = rtfDir.entryList({ QStringLiteral("*.rtf") }, QDir::Files, QDir::Name);
     QVERIFY(files.size() >= 50);
     for (const QString& name : files) {
         QFile file(rtfDir.filePath(name));
@@ -73,9 +74,11 @@ void TestRtfCorpus::corpusMatchesReferences()
     }
 
     QProcess compare;
-    compare.start(python, { corpus + QStringLiteral("/compare_text.py"), rtfDir.path(), out.path() });
+    compare.start(
+        python, { corpus + QStringLiteral("/compare_text.py"), rtfDir.path(), out.path() });
     QVERIFY(compare.waitForFinished(120000));
-    const QStringList lines = QString::fromUtf8(compare.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    const QStringList lines
+        = QString::fromUtf8(compare.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
     QVERIFY(!lines.isEmpty());
 
     const QHash<QString, QString> allowed = exceptions();
@@ -102,7 +105,8 @@ void TestRtfCorpus::corpusMatchesReferences()
     qInfo("%d of %d files pass", passed, compared);
     QVERIFY2(unexplained.isEmpty(), qPrintable(unexplained.join(u'\n')));
     QVERIFY(compared >= 50);
-    QVERIFY2(passed * 100 >= compared * 95, qPrintable(QStringLiteral("%1 of %2 pass").arg(passed).arg(compared)));
+    QVERIFY2(passed * 100 >= compared * 95,
+        qPrintable(QStringLiteral("%1 of %2 pass").arg(passed).arg(compared)));
 }
 
 QTEST_MAIN(TestRtfCorpus)

@@ -153,22 +153,20 @@ void TestRtfReader::destinations_data()
     QTest::newRow("ignorable unknown") << QByteArray("{\\rtf1 a{\\*\\unknown b{c}d}e}") << "ae";
     QTest::newRow("star inside a group means nothing")
         << QByteArray("{\\rtf1{\\i\\*\\cs7 kept}}") << "kept";
-    QTest::newRow("header footer footnote")
-        << QByteArray("{\\rtf1{\\header H}{\\footerl F}x{\\super\\chftn}{\\footnote\\pard{\\chftn} "
-                      "N}y}")
-        << "x1y";
+    QTest::newRow("header footer footnote") << QByteArray(
+        "{\\rtf1{\\header H}{\\footerl F}x{\\super\\chftn}{\\footnote\\pard{\\chftn} "
+        "N}y}") << "x1y";
     QTest::newRow("field result, not instruction")
         << QByteArray("{\\rtf1{\\field{\\*\\fldinst{HYPERLINK \"http://a\"}}{\\fldrslt{link}}}}")
         << "link";
     QTest::newRow("field instruction without star")
         << QByteArray("{\\rtf1{\\field{\\fldinst PAGE}{\\fldrslt 3}}}") << "3";
-    QTest::newRow("object result")
-        << QByteArray("{\\rtf1{\\object\\objemb{\\*\\objclass Paint}{\\*\\objdata 0102}"
-                      "{\\result shown}}}")
-        << "shown";
-    QTest::newRow("list text once")
-        << QByteArray("{\\rtf1{\\listtext 1.\\tab}one\\par{\\pntext 2.\\tab}{\\listtext 2.\\tab}two}")
-        << "1.\tone\n2.\ttwo";
+    QTest::newRow("object result") << QByteArray(
+        "{\\rtf1{\\object\\objemb{\\*\\objclass Paint}{\\*\\objdata 0102}"
+        "{\\result shown}}}") << "shown";
+    QTest::newRow("list text once") << QByteArray(
+        "{\\rtf1{\\listtext 1.\\tab}one\\par{\\pntext 2.\\tab}{\\listtext 2.\\tab}two}")
+                                    << "1.\tone\n2.\ttwo";
     QTest::newRow("old list text alone")
         << QByteArray("{\\rtf1{\\pntext a)\\tab}one{\\*\\pn\\pnlvlbody{\\pntxta )}}}") << "a)\tone";
     QTest::newRow("metafile not shown")
@@ -192,20 +190,21 @@ void TestRtfReader::codePages_data()
     QTest::addColumn<QString>("text");
     QTest::newRow("ansicpg 1251") << QByteArray("{\\rtf1\\ansi\\ansicpg1251 \\'cf\\'f0\\'e8}")
                                   << QString::fromUtf8("При");
-    QTest::newRow("ansicpg default 1252") << QByteArray("{\\rtf1\\ansi \\'e9\\'80}")
-                                          << QString::fromUtf8("é€");
-    QTest::newRow("font charset over ansicpg")
-        << QByteArray("{\\rtf1\\ansicpg1252{\\fonttbl{\\f0 A;}{\\f1\\fcharset238 B;}{\\f2\\fcharset161 "
-                      "C;}}\\f1\\'b9\\f2\\'e1\\f0\\'e9}")
-        << QString::fromUtf8("ąαé");
+    QTest::newRow("ansicpg default 1252")
+        << QByteArray("{\\rtf1\\ansi \\'e9\\'80}") << QString::fromUtf8("é€");
+    QTest::newRow("font charset over ansicpg") << QByteArray(
+        "{\\rtf1\\ansicpg1252{\\fonttbl{\\f0 A;}{\\f1\\fcharset238 B;}{\\f2\\fcharset161 "
+        "C;}}\\f1\\'b9\\f2\\'e1\\f0\\'e9}") << QString::fromUtf8("ąαé");
     QTest::newRow("cpg names the code page")
-        << QByteArray("{\\rtf1{\\fonttbl{\\f0\\cpg1251\\fcharset0 A;}}\\f0\\'c0}") << QString::fromUtf8("А");
+        << QByteArray("{\\rtf1{\\fonttbl{\\f0\\cpg1251\\fcharset0 A;}}\\f0\\'c0}")
+        << QString::fromUtf8("А");
     QTest::newRow("mac roman") << QByteArray("{\\rtf1{\\fonttbl{\\f0\\fcharset77 A;}}\\f0\\'8e}")
                                << QString::fromUtf8("é");
-    QTest::newRow("oem 437 box")
-        << QByteArray("{\\rtf1{\\fonttbl{\\f0\\fcharset255 Terminal;}}\\f0\\'c9\\'cd\\'bb\\'01}")
-        << QString::fromUtf8("╔═╗☺");
-    QTest::newRow("symbol font") << QByteArray("{\\rtf1{\\fonttbl{\\f0\\fcharset2 Symbol;}}\\f0\\'b7}")
+    QTest::newRow("oem 437 box") << QByteArray(
+        "{\\rtf1{\\fonttbl{\\f0\\fcharset255 Terminal;}}\\f0\\'c9\\'cd\\'bb\\'01}")
+                                 << QString::fromUtf8("╔═╗☺");
+    QTest::newRow("symbol font") << QByteArray(
+        "{\\rtf1{\\fonttbl{\\f0\\fcharset2 Symbol;}}\\f0\\'b7}")
                                  << QString(QChar(0xF0B7));
     QTest::newRow("shift-jis pairs")
         << QByteArray("{\\rtf1{\\fonttbl{\\f0\\fcharset128 MS Mincho;}}\\f0\\'93\\'fa\\'96\\'7b}")
@@ -214,15 +213,16 @@ void TestRtfReader::codePages_data()
         << QByteArray("{\\rtf1\\ansicpg932 \\'81f\\'82\\'a0}") << QString::fromUtf8("’あ");
     QTest::newRow("shift-jis trail backslash and brace")
         << QByteArray("{\\rtf1\\ansicpg932 \\'95\\ \\'83{x}") << QString::fromUtf8("表 ボx");
-    QTest::newRow("gbk") << QByteArray("{\\rtf1{\\fonttbl{\\f0\\fcharset134 SimSun;}}\\f0\\'d6\\'d0}")
+    QTest::newRow("gbk") << QByteArray(
+        "{\\rtf1{\\fonttbl{\\f0\\fcharset134 SimSun;}}\\f0\\'d6\\'d0}")
                          << QString::fromUtf8("中");
     QTest::newRow("big5") << QByteArray("{\\rtf1{\\fonttbl{\\f0\\fcharset136 M;}}\\f0\\'a4\\'a4}")
                           << QString::fromUtf8("中");
     QTest::newRow("korean") << QByteArray("{\\rtf1{\\fonttbl{\\f0\\fcharset129 G;}}\\f0\\'c7\\'d1}")
                             << QString::fromUtf8("한");
-    QTest::newRow("font switch mid run")
-        << QByteArray("{\\rtf1{\\fonttbl{\\f0\\fcharset204 A;}{\\f1\\fcharset0 B;}}\\f0\\'c0\\f1\\'c0}")
-        << QString::fromUtf8("АÀ");
+    QTest::newRow("font switch mid run") << QByteArray(
+        "{\\rtf1{\\fonttbl{\\f0\\fcharset204 A;}{\\f1\\fcharset0 B;}}\\f0\\'c0\\f1\\'c0}")
+                                         << QString::fromUtf8("АÀ");
 }
 
 void TestRtfReader::codePages()
@@ -249,7 +249,8 @@ void TestRtfReader::unicode_data()
     QTest::newRow("uc scoped to group")
         << QByteArray("{\\rtf1{\\uc2\\u233xx}\\u233yz}") << "\u00e9\u00e9z";
     QTest::newRow("uc0") << QByteArray("{\\rtf1\\uc0\\u233 x}") << "\u00e9x";
-    QTest::newRow("text run partly fallback") << QByteArray("{\\rtf1\\uc2\\u233abcd}") << "\u00e9cd";
+    QTest::newRow("text run partly fallback")
+        << QByteArray("{\\rtf1\\uc2\\u233abcd}") << "\u00e9cd";
 }
 
 void TestRtfReader::unicode()
@@ -263,15 +264,16 @@ void TestRtfReader::specialCharacters_data()
 {
     QTest::addColumn<QByteArray>("rtf");
     QTest::addColumn<QString>("text");
-    QTest::newRow("breaks") << QByteArray("{\\rtf1 a\\line b\\tab c\\par d\\page e\\sect f\\column g}")
+    QTest::newRow("breaks") << QByteArray(
+        "{\\rtf1 a\\line b\\tab c\\par d\\page e\\sect f\\column g}")
                             << "a\nb\tc\nd\ne\nf\ng";
     QTest::newRow("escapes") << QByteArray("{\\rtf1 \\{\\}\\\\}") << "{}\\";
     // toPlainText shows the no-break space as a space; the hyphens stay themselves.
-    QTest::newRow("spaces and hyphens") << QByteArray("{\\rtf1 a\\~b\\_c\\-d}")
-                                        << QString::fromUtf8("a b\u2011c\u00add");
-    QTest::newRow("named") << QByteArray("{\\rtf1\\emdash\\endash\\bullet\\lquote\\rquote\\ldblquote"
-                                         "\\rdblquote}")
-                           << QString::fromUtf8("—–•‘’“”");
+    QTest::newRow("spaces and hyphens")
+        << QByteArray("{\\rtf1 a\\~b\\_c\\-d}") << QString::fromUtf8("a b\u2011c\u00add");
+    QTest::newRow("named") << QByteArray(
+        "{\\rtf1\\emdash\\endash\\bullet\\lquote\\rquote\\ldblquote"
+        "\\rdblquote}") << QString::fromUtf8("—–•‘’“”");
     // Only one space belongs to a control word; other characters end it and are text.
     QTest::newRow("delimiter") << QByteArray("{\\rtf1\\bullet  x\\tab-y\\b1z}") << "\u2022 x\t-yz";
     QTest::newRow("line breaks in the file") << QByteArray("{\\rtf1 a\r\nb\\\nc}") << "ab\nc";
@@ -293,8 +295,8 @@ void TestRtfReader::binaryData()
     QCOMPARE(textOf("{\\rtf1 a\\bin2000000000 b}"), QStringLiteral("a"));
     // A picture's \bin data is its bytes.
     const QByteArray png = imageData("PNG", Qt::red);
-    auto doc = load("{\\rtf1 a{\\pict\\pngblip\\bin" + QByteArray::number(png.size()) + " " + png
-        + "}b}");
+    auto doc = load(
+        "{\\rtf1 a{\\pict\\pngblip\\bin" + QByteArray::number(png.size()) + " " + png + "}b}");
     QCOMPARE(doc->toPlainText(), QStringLiteral("a\uFFFCb"));
 }
 
@@ -307,20 +309,23 @@ void TestRtfReader::hostileInput_data()
         << "{\\rtf1 " + QByteArray(deep, '{') + "\\b deep" + QByteArray(deep, '}') + " after}"
         << "deep after";
     QTest::newRow("all open braces") << QByteArray(1000000, '{') << "";
-    QTest::newRow("unclosed deep text") << "{\\rtf1 " + QByteArray(5000, '{') + "x" << "x";
+    QTest::newRow("unclosed deep text") << "{\\rtf1 " + QByteArray(5000, '{') + "x"
+                                        << "x";
     QTest::newRow("huge bin") << QByteArray("{\\rtf1 a\\bin99999999999999 bcd}") << "a";
     QTest::newRow("negative bin") << QByteArray("{\\rtf1 a\\bin-5 b}") << "ab";
     QTest::newRow("parameter 2^40") << QByteArray("{\\rtf1\\fs1099511627776\\uc1099511627776 "
                                                   "\\li-1099511627776 x\\u1099511627776 y}")
                                     << QString::fromUtf8("x\uffff");
-    QTest::newRow("1000-letter word") << "{\\rtf1 a\\" + QByteArray(1000, 'b') + " c}" << "ac";
+    QTest::newRow("1000-letter word") << "{\\rtf1 a\\" + QByteArray(1000, 'b') + " c}"
+                                      << "ac";
     QTest::newRow("truncated hex") << QByteArray("{\\rtf1 a\\'4") << "a\u0004";
     QTest::newRow("hex without digits") << QByteArray("{\\rtf1 a\\'zz}") << "azz";
     QTest::newRow("lone backslash at end") << QByteArray("{\\rtf1 a\\") << "a";
     QTest::newRow("truncated in font table") << QByteArray("{\\rtf1{\\fonttbl{\\f0 Ari") << "";
-    QTest::newRow("lone lead byte") << QByteArray("{\\rtf1\\ansicpg932 a\\'96\\tab b\\'81")
-                                    << QString::fromUtf8("a–\tb\u0081");
-    QTest::newRow("huge colour index") << QByteArray("{\\rtf1\\cf2147483647\\highlight-5 x}") << "x";
+    QTest::newRow("lone lead byte")
+        << QByteArray("{\\rtf1\\ansicpg932 a\\'96\\tab b\\'81") << QString::fromUtf8("a–\tb\u0081");
+    QTest::newRow("huge colour index")
+        << QByteArray("{\\rtf1\\cf2147483647\\highlight-5 x}") << "x";
     QTest::newRow("row without table") << QByteArray("{\\rtf1\\row\\row\\nestrow x}") << "x";
 }
 
@@ -333,10 +338,11 @@ void TestRtfReader::hostileInput()
 
 void TestRtfReader::tables()
 {
-    auto doc = load("{\\rtf1 before\\par\\trowd\\cellx1000\\cellx2000"
-                    "\\pard\\intbl a1\\cell b\\par 1\\cell\\row"
-                    "\\trowd\\cellx1000\\cellx2000\\cellx3000\\pard\\intbl a2\\cell b2\\cell c2\\cell\\row"
-                    "\\pard after}");
+    auto doc = load(
+        "{\\rtf1 before\\par\\trowd\\cellx1000\\cellx2000"
+        "\\pard\\intbl a1\\cell b\\par 1\\cell\\row"
+        "\\trowd\\cellx1000\\cellx2000\\cellx3000\\pard\\intbl a2\\cell b2\\cell c2\\cell\\row"
+        "\\pard after}");
     QTextCursor cursor(doc.get());
     cursor.setPosition(doc->toPlainText().indexOf(QLatin1String("a1")));
     QTextTable* table = cursor.currentTable();
@@ -345,7 +351,8 @@ void TestRtfReader::tables()
     QCOMPARE(table->columns(), 3);
     const auto cellText = [&](int row, int column) {
         QTextCursor c = table->cellAt(row, column).firstCursorPosition();
-        c.setPosition(table->cellAt(row, column).lastCursorPosition().position(), QTextCursor::KeepAnchor);
+        c.setPosition(
+            table->cellAt(row, column).lastCursorPosition().position(), QTextCursor::KeepAnchor);
         return c.selectedText().replace(QChar::ParagraphSeparator, u'\n');
     };
     QCOMPARE(cellText(0, 0), QStringLiteral("a1"));
@@ -401,7 +408,8 @@ void TestRtfReader::pictures()
     QVERIFY(first.isValid());
     QCOMPARE(first.width(), 100.0);
     QCOMPARE(first.height(), 50.0);
-    const QImage shown = doc->resource(QTextDocument::ImageResource, QUrl(first.name())).value<QImage>();
+    const QImage shown
+        = doc->resource(QTextDocument::ImageResource, QUrl(first.name())).value<QImage>();
     QCOMPARE(shown.size(), QSize(4, 3));
     QCOMPARE(shown.pixelColor(1, 1), QColor(Qt::green));
     const QTextImageFormat second = formatAt(doc.get(), 3).toImageFormat();
@@ -415,8 +423,10 @@ void TestRtfReader::positionContractWithTablesAndPictures()
     const QByteArray png = imageData("PNG", Qt::red).toHex();
     DocumentView view;
     QTextDocument* doc = view.newDocument();
-    Rtf::read("{\\rtf1 intro {\\pict\\pngblip " + png + "} alpha\\par"
-              "\\trowd\\cellx1000\\cellx2000\\pard\\intbl beta\\cell {\\pict\\pngblip " + png
+    Rtf::read("{\\rtf1 intro {\\pict\\pngblip " + png
+            + "} alpha\\par"
+              "\\trowd\\cellx1000\\cellx2000\\pard\\intbl beta\\cell {\\pict\\pngblip "
+            + png
             + "}gamma\\cell\\row\\pard\\intbl\\itap1 x\\cell\\pard\\intbl\\itap2 delta\\nestcell"
               "{\\*\\nesttableprops\\trowd\\cellx500\\nestrow}\\pard\\intbl\\itap1\\cell\\row"
               "\\pard omega\\line end}",

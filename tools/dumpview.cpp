@@ -30,18 +30,19 @@ void printRuns(const QTextDocument* document)
             if (!fragment.isValid())
                 continue;
             const QTextCharFormat f = fragment.charFormat();
-            const QString line = QStringLiteral("%1\t%2\tcolor=%3\tback=%4\tbold=%5\titalic=%6\t"
-                                                "underline=%7\tfont=%8\tsize=%9%10\n")
-                                     .arg(fragment.position())
-                                     .arg(fragment.length())
-                                     .arg(colorName(f, QTextFormat::ForegroundBrush),
-                                         colorName(f, QTextFormat::BackgroundBrush))
-                                     .arg(f.fontWeight() >= QFont::Bold ? 1 : 0)
-                                     .arg(f.fontItalic() ? 1 : 0)
-                                     .arg(f.fontUnderline() ? 1 : 0)
-                                     .arg(f.font().family())
-                                     .arg(f.font().pointSizeF())
-                                     .arg(f.isImageFormat() ? QStringLiteral("\timage") : QString());
+            const QString line
+                = QStringLiteral("%1\t%2\tcolor=%3\tback=%4\tbold=%5\titalic=%6\t"
+                                 "underline=%7\tfont=%8\tsize=%9%10\n")
+                      .arg(fragment.position())
+                      .arg(fragment.length())
+                      .arg(colorName(f, QTextFormat::ForegroundBrush),
+                          colorName(f, QTextFormat::BackgroundBrush))
+                      .arg(f.fontWeight() >= QFont::Bold ? 1 : 0)
+                      .arg(f.fontItalic() ? 1 : 0)
+                      .arg(f.fontUnderline() ? 1 : 0)
+                      .arg(f.font().family())
+                      .arg(f.font().pointSizeF())
+                      .arg(f.isImageFormat() ? QStringLiteral("\timage") : QString());
             std::fputs(line.toUtf8().constData(), stdout);
         }
     }
