@@ -482,7 +482,10 @@ namespace {
             return;
         case Keyword::Unicode:
             if (token.hasParam) {
-                appendChar(char16_t(param < 0 ? param + 65536 : param));
+                // Negative numbers are how 16-bit writers give the upper half; numbers outside
+                // 16 bits are damage.
+                const bool valid = param >= -32768 && param <= 65535;
+                appendChar(valid ? char16_t(param < 0 ? param + 65536 : param) : char16_t(0xFFFD));
                 skipFallback(s.unicodeSkip);
             }
             return;
