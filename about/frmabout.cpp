@@ -54,7 +54,8 @@ QCursor handCursor()
     if (bytes.size() < 22 || !image.loadFromData(bytes, "CUR"))
         return QCursor(Qt::PointingHandCursor);
     auto field = [&bytes](int at) {
-        return int(static_cast<unsigned char>(bytes[at]) | (static_cast<unsigned char>(bytes[at + 1]) << 8));
+        return int(static_cast<unsigned char>(bytes[at])
+            | (static_cast<unsigned char>(bytes[at + 1]) << 8));
     };
     return QCursor(QPixmap::fromImage(image), field(10), field(12));
 }
@@ -145,8 +146,8 @@ void frmAbout::createControls()
 void frmAbout::connectEvents()
 {
     connect(cmdOK, &QPushButton::clicked, this, Forms::handler(this, &frmAbout::cmdOK_Click));
-    connect(cmdSysInfo, &QPushButton::clicked, this,
-        Forms::handler(this, &frmAbout::cmdSysInfo_Click));
+    connect(
+        cmdSysInfo, &QPushButton::clicked, this, Forms::handler(this, &frmAbout::cmdSysInfo_Click));
     connect(Label2, &LinkLabel::Click, this, Forms::handler(this, &frmAbout::Label2_Click));
     connect(Label3, &LinkLabel::Click, this, Forms::handler(this, &frmAbout::Label3_Click));
     connect(Timer1, &QTimer::timeout, this, Forms::handler(this, &frmAbout::Timer1_Timer));
@@ -162,8 +163,8 @@ void frmAbout::placeCentred()
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    setGeometry(QStyle::alignedRect(
-        Qt::LeftToRight, Qt::AlignCenter, size(), screen->availableGeometry()));
+    setGeometry(
+        QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen->availableGeometry()));
 }
 
 bool frmAbout::eventFilter(QObject* watched, QEvent* event)

@@ -50,7 +50,8 @@ public:
     static constexpr Boolean True = -1;
     static constexpr Boolean False = 0;
     void StartSysInfo();
-    Boolean GetKeyValue(Registry::Key& KeyRoot, QString& Keyname, QString& SubKeyRef, QString& KeyVal);
+    Boolean GetKeyValue(
+        Registry::Key& KeyRoot, QString& Keyname, QString& SubKeyRef, QString& KeyVal);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -98,7 +98,8 @@ frmAbout::Boolean frmAbout::GetKeyValue(
     // character to look at.
     const QString text = Ansi::toUnicode(buffer);
     if (size == 0 || size > std::uint32_t(DataBufferSize))
-        throw AppError(AppError::InvalidProcedureCall, QStringLiteral("Invalid procedure call or argument"));
+        throw AppError(
+            AppError::InvalidProcedureCall, QStringLiteral("Invalid procedure call or argument"));
     const qsizetype n = qsizetype(size);
     const QString data = text.at(n - 1) == QChar(0) ? text.left(n - 1) : text.left(n);
 

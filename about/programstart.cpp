@@ -12,7 +12,8 @@ namespace ProgramStart {
 std::int64_t LocalStarter::start(const QString& path, int)
 {
     if (path.trimmed().isEmpty())
-        throw AppError(AppError::InvalidProcedureCall, QStringLiteral("Invalid procedure call or argument"));
+        throw AppError(
+            AppError::InvalidProcedureCall, QStringLiteral("Invalid procedure call or argument"));
     const QString program = WinPath::toLocal(path);
     const QFileInfo info(program);
     qint64 pid = 0;

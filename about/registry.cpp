@@ -4,8 +4,8 @@
 
 #include <QFile>
 #include <cstring>
-#include <unistd.h>
 #include <fcntl.h>
+#include <unistd.h>
 
 namespace Registry {
 

@@ -67,8 +67,8 @@ public:
     // Reads a value: its type into *type (when given) and its data into data, whose room in
     // bytes *size gives. *size becomes the byte count of the data; when the room is too small
     // nothing is copied and the status is MoreData. Without data only the size is asked for.
-    virtual Status queryValue(Key key, const QByteArray& valueName, std::uint32_t* type,
-        char* data, std::uint32_t* size)
+    virtual Status queryValue(
+        Key key, const QByteArray& valueName, std::uint32_t* type, char* data, std::uint32_t* size)
         = 0;
     virtual Status closeKey(Key key) = 0;
 };
@@ -81,11 +81,11 @@ QString machineHivePath();
 class ExportFileRegistry : public Api {
 public:
     using WriteCheck = std::function<bool(const QString& path)>;
-    explicit ExportFileRegistry(QString machineHive = machineHivePath(),
-        WriteCheck mayWrite = userMayWrite);
+    explicit ExportFileRegistry(
+        QString machineHive = machineHivePath(), WriteCheck mayWrite = userMayWrite);
 
-    Status openKey(Key root, const QByteArray& subKey, std::uint32_t options,
-        std::uint32_t access, Key* result) override;
+    Status openKey(Key root, const QByteArray& subKey, std::uint32_t options, std::uint32_t access,
+        Key* result) override;
     Status queryValue(Key key, const QByteArray& valueName, std::uint32_t* type, char* data,
         std::uint32_t* size) override;
     Status closeKey(Key key) override;

@@ -36,7 +36,8 @@ QString toLocal(const QString& windowsPath)
     // One file tree: every drive letter stands for it.
     if (rest.size() >= 2 && rest[1] == u':' && rest[0].isLetter() && rest[0].unicode() < 0x80)
         rest = rest.mid(2);
-    QString path = !rest.isEmpty() && isSeparator(rest[0]) ? QStringLiteral("/") : QDir::currentPath();
+    QString path
+        = !rest.isEmpty() && isSeparator(rest[0]) ? QStringLiteral("/") : QDir::currentPath();
 
     QString name;
     auto step = [&path](const QString& n) {

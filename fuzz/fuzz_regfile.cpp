@@ -12,7 +12,8 @@ void walk(const RegFile::Key& key, int depth)
     if (depth > 513)
         std::abort();
     for (const auto& [folded, child] : key.subkeys) {
-        if (!child || folded != RegFile::fold(child->name) || key.subkey(child->name) != child.get())
+        if (!child || folded != RegFile::fold(child->name)
+            || key.subkey(child->name) != child.get())
             std::abort();
         walk(*child, depth + 1);
     }

@@ -126,7 +126,8 @@ private Q_SLOTS:
         QCOMPARE(about.windowTitle(), QStringLiteral("About Glimmer"));
         QCOMPARE(about.size(), QSize(383, 256));
         QCOMPARE(about.minimumSize(), about.maximumSize());
-        QVERIFY(!(about.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QVERIFY(
+            !(about.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         QVERIFY(about.windowFlags() & Qt::WindowCloseButtonHint);
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         QVERIFY((about.geometry().center() - screen.center()).manhattanLength() <= 2);
@@ -149,7 +150,8 @@ private Q_SLOTS:
         QVERIFY(about.Timer1->isActive());
 
         // The pointing hand over both links, its tip the hot spot; the heading keeps the arrow.
-        for (QLabel* link : { static_cast<QLabel*>(about.Label2), static_cast<QLabel*>(about.Label3) }) {
+        for (QLabel* link :
+            { static_cast<QLabel*>(about.Label2), static_cast<QLabel*>(about.Label3) }) {
             QCOMPARE(link->cursor().shape(), Qt::BitmapCursor);
             QCOMPARE(link->cursor().hotSpot(), QPoint(7, 1));
             QCOMPARE(link->cursor().pixmap().size(), QSize(32, 32));
@@ -175,8 +177,10 @@ private Q_SLOTS:
         for (const char* focus : { "cmdOK", "cmdSysInfo", "Text1" }) {
             QTest::addRow("Escape on %s", focus) << focus << int(Qt::Key_Escape) << true << false;
             const bool onSysInfo = QByteArray(focus) == "cmdSysInfo";
-            QTest::addRow("Enter on %s", focus) << focus << int(Qt::Key_Return) << !onSysInfo << onSysInfo;
-            QTest::addRow("keypad Enter on %s", focus) << focus << int(Qt::Key_Enter) << !onSysInfo << onSysInfo;
+            QTest::addRow("Enter on %s", focus)
+                << focus << int(Qt::Key_Return) << !onSysInfo << onSysInfo;
+            QTest::addRow("keypad Enter on %s", focus)
+                << focus << int(Qt::Key_Enter) << !onSysInfo << onSysInfo;
         }
     }
     void keysFromEachFocus()
@@ -306,7 +310,8 @@ private Q_SLOTS:
 
     void badProductsRaiseTheFloatingPointError()
     {
-        for (float r : { std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN() }) {
+        for (float r :
+            { std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN() }) {
             try {
                 ColorCycle::scale(r, ColorCycle::WebColor);
                 QFAIL("no error raised");
@@ -336,7 +341,8 @@ private Q_SLOTS:
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
             env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
             child.setProcessEnvironment(env);
-            child.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--record-colours") });
+            child.start(
+                QCoreApplication::applicationFilePath(), { QStringLiteral("--record-colours") });
             child.waitForFinished(20000);
             return child.exitCode() == 0 ? child.readAllStandardOutput() : QByteArray();
         };
@@ -362,11 +368,13 @@ private Q_SLOTS:
         const QString log = bin.filePath(QStringLiteral("log"));
         QFile script(bin.filePath(QStringLiteral("xdg-open")));
         QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write(QStringLiteral("#!/bin/sh\nprintf '%s|%s|%s\\n' \"$#\" \"$1\" \"$PWD\" >> '%1'\n")
-                         .arg(log)
-                         .toUtf8());
+        script.write(
+            QStringLiteral("#!/bin/sh\nprintf '%s|%s|%s\\n' \"$#\" \"$1\" \"$PWD\" >> '%1'\n")
+                .arg(log)
+                .toUtf8());
         script.close();
-        script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        script.setPermissions(
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         const QByteArray oldPath = qgetenv("PATH");
         const QString oldDir = QDir::currentPath();
         qputenv("PATH", QFile::encodeName(bin.path()) + ":/usr/bin:/bin");
@@ -387,7 +395,8 @@ private Q_SLOTS:
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QString workDir = QFileInfo(work.path()).canonicalFilePath();
         QCOMPARE(QString::fromUtf8(f.readAll()),
-            QStringLiteral("1|http://www.example.com/|%1\n1|mailto:someone@example.com|%1\n").arg(workDir));
+            QStringLiteral("1|http://www.example.com/|%1\n1|mailto:someone@example.com|%1\n")
+                .arg(workDir));
     }
 
     void linkClickShowsTheHourglassAndResetsIt()

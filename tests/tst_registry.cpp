@@ -1,7 +1,7 @@
 // Registry export files, the read-only registry made of them, and Windows path text on the
 // local file tree.
-#include "about/registry.h"
 #include "about/regfile.h"
+#include "about/registry.h"
 #include "about/winpath.h"
 #include "app/apperror.h"
 
@@ -26,37 +26,39 @@ QByteArray utf16File(const QString& text)
 QByteArray utf16(const QString& text) { return utf16File(text).mid(2); }
 
 // An export as the registry editor writes it in the older format: CR LF, ANSI text.
-const QByteArray Regedit4Export = "REGEDIT4\r\n"
-                                  "\r\n"
-                                  "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools\\MSINFO]\r\n"
-                                  "\"PATH\"=\"C:\\\\Program Files\\\\Common Files\\\\msinfo32.exe\"\r\n"
-                                  "\r\n"
-                                  "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Glimmer Test]\r\n"
-                                  "@=\"caf\xE9 \x80 5\"\r\n"
-                                  "\"Quote \\\"x\\\"\"=\"a\\\\b\"\r\n"
-                                  "\"Count\"=dword:0000002a\r\n"
-                                  "\"Expand\"=hex(2):25,77,69,6e,64,69,72,25,00\r\n"
-                                  "\"Bytes\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,\\\r\n"
-                                  "  15,16\r\n"
-                                  "\"Broken\"=dword:xyz\r\n"
-                                  "\"After broken\"=\"still read\"\r\n"
-                                  "\r\n";
+const QByteArray Regedit4Export
+    = "REGEDIT4\r\n"
+      "\r\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools\\MSINFO]\r\n"
+      "\"PATH\"=\"C:\\\\Program Files\\\\Common Files\\\\msinfo32.exe\"\r\n"
+      "\r\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Glimmer Test]\r\n"
+      "@=\"caf\xE9 \x80 5\"\r\n"
+      "\"Quote \\\"x\\\"\"=\"a\\\\b\"\r\n"
+      "\"Count\"=dword:0000002a\r\n"
+      "\"Expand\"=hex(2):25,77,69,6e,64,69,72,25,00\r\n"
+      "\"Bytes\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,\\\r\n"
+      "  15,16\r\n"
+      "\"Broken\"=dword:xyz\r\n"
+      "\"After broken\"=\"still read\"\r\n"
+      "\r\n";
 
 QString version5Text()
 {
-    return QStringLiteral("Windows Registry Editor Version 5.00\r\n\r\n"
-                          "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools Location]\r\n"
-                          "\"MSINFO\"=\"C:\\\\Program Files\\\\Common Files\\\\Microsoft Shared\\\\MSInfo\"\r\n"
-                          "\r\n"
-                          "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Glimmer Test]\r\n"
-                          "\"Text\"=hex(1):e9,00,ac,20,00,00\r\n"
-                          "\"Multi\"=hex(7):61,00,00,00,62,00,00,00,00,00\r\n"
-                          "\"Wide\"=\"\u4e2d\"\r\n"
-                          "\"Gone\"=\"x\"\r\n"
-                          "\"Gone\"=-\r\n"
-                          "\r\n"
-                          "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Old]\r\n"
-                          "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Old]\r\n");
+    return QStringLiteral(
+        "Windows Registry Editor Version 5.00\r\n\r\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools Location]\r\n"
+        "\"MSINFO\"=\"C:\\\\Program Files\\\\Common Files\\\\Microsoft Shared\\\\MSInfo\"\r\n"
+        "\r\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Glimmer Test]\r\n"
+        "\"Text\"=hex(1):e9,00,ac,20,00,00\r\n"
+        "\"Multi\"=hex(7):61,00,00,00,62,00,00,00,00,00\r\n"
+        "\"Wide\"=\"\u4e2d\"\r\n"
+        "\"Gone\"=\"x\"\r\n"
+        "\"Gone\"=-\r\n"
+        "\r\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Old]\r\n"
+        "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Old]\r\n");
 }
 
 bool writeFile(const QString& path, const QByteArray& bytes)
@@ -83,13 +85,16 @@ private Q_SLOTS:
         const RegFile::Value* byDefault = key->value(u"");
         QVERIFY(byDefault);
         QCOMPARE(byDefault->type, 1u);
-        QCOMPARE(byDefault->data, utf16(QStringLiteral("caf\u00e9 \u20ac 5")) + QByteArray(2, '\0'));
-        QCOMPARE(key->value(u"quote \"X\"")->data, utf16(QStringLiteral("a\\b")) + QByteArray(2, '\0'));
+        QCOMPARE(
+            byDefault->data, utf16(QStringLiteral("caf\u00e9 \u20ac 5")) + QByteArray(2, '\0'));
+        QCOMPARE(
+            key->value(u"quote \"X\"")->data, utf16(QStringLiteral("a\\b")) + QByteArray(2, '\0'));
         QCOMPARE(key->value(u"Count")->type, 4u);
         QCOMPARE(key->value(u"Count")->data, QByteArray("\x2a\0\0\0", 4));
         // Text types written as bytes are ANSI in this format.
         QCOMPARE(key->value(u"Expand")->type, 2u);
-        QCOMPARE(key->value(u"Expand")->data, utf16(QStringLiteral("%windir%")) + QByteArray(2, '\0'));
+        QCOMPARE(
+            key->value(u"Expand")->data, utf16(QStringLiteral("%windir%")) + QByteArray(2, '\0'));
         // Hexadecimal data runs on over the next line.
         QCOMPARE(key->value(u"Bytes")->type, 3u);
         QCOMPARE(key->value(u"Bytes")->data.size(), 23);
@@ -120,7 +125,8 @@ private Q_SLOTS:
         QTest::newRow("no header") << QByteArray("[HKEY_LOCAL_MACHINE\\A]\r\n");
         QTest::newRow("version 5 without byte-order mark")
             << QByteArray("Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_MACHINE\\A]\r\n");
-        QTest::newRow("REGEDIT4 in UTF-16") << utf16File(QStringLiteral("REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\A]\r\n"));
+        QTest::newRow("REGEDIT4 in UTF-16")
+            << utf16File(QStringLiteral("REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\A]\r\n"));
         QTest::newRow("odd header") << QByteArray("REGEDIT5\r\n[HKEY_LOCAL_MACHINE\\A]\r\n");
     }
     void rejectsFilesInTheWrongShape()
@@ -133,8 +139,9 @@ private Q_SLOTS:
 
     void passesOverKeysItCannotHold()
     {
-        const QByteArray file = "REGEDIT4\n[HKEY_NOWHERE\\A]\n\"v\"=\"1\"\n[HKEY_LOCAL_MACHINE\\\\B]\n\"v\"=\"2\"\n"
-                                "[HKEY_LOCAL_MACHINE\\"
+        const QByteArray file
+            = "REGEDIT4\n[HKEY_NOWHERE\\A]\n\"v\"=\"1\"\n[HKEY_LOCAL_MACHINE\\\\B]\n\"v\"=\"2\"\n"
+              "[HKEY_LOCAL_MACHINE\\"
             + QByteArray(256, 'x') + "]\n\"v\"=\"3\"\n[HKEY_LOCAL_MACHINE\\C]\n\"v\"=\"4\"\n";
         const RegFile::Hive hive = RegFile::parse(file);
         QCOMPARE(hive.root.subkeys.size(), std::size_t(1));
@@ -175,10 +182,12 @@ private Q_SLOTS:
         Registry::Status status;
         std::uint32_t type = 99;
         // Text comes back as ANSI bytes with its terminator.
-        QCOMPARE(query(registry, "SOFTWARE\\Glimmer Test", "", &status, &type), QByteArray("caf\xE9 \x80 5\0", 9));
+        QCOMPARE(query(registry, "SOFTWARE\\Glimmer Test", "", &status, &type),
+            QByteArray("caf\xE9 \x80 5\0", 9));
         QCOMPARE(status, Registry::Success);
         QCOMPARE(type, 1u);
-        QCOMPARE(query(registry, "software\\glimmer test", "COUNT", &status, &type), QByteArray("\x2a\0\0\0", 4));
+        QCOMPARE(query(registry, "software\\glimmer test", "COUNT", &status, &type),
+            QByteArray("\x2a\0\0\0", 4));
         QCOMPARE(type, 4u);
         query(registry, "SOFTWARE\\Nothing", "x", &status);
         QCOMPARE(status, Registry::FileNotFound);
@@ -186,7 +195,8 @@ private Q_SLOTS:
         QCOMPARE(status, Registry::FileNotFound);
 
         Registry::Key key = 0;
-        QCOMPARE(registry.openKey(Registry::LocalMachine, "SOFTWARE", 0, Registry::Read, &key), Registry::Success);
+        QCOMPARE(registry.openKey(Registry::LocalMachine, "SOFTWARE", 0, Registry::Read, &key),
+            Registry::Success);
         Registry::Key sub = 0;
         QCOMPARE(registry.openKey(key, "Glimmer Test", 0, Registry::Read, &sub), Registry::Success);
         QVERIFY(sub != key && sub != 0);
@@ -195,10 +205,12 @@ private Q_SLOTS:
         QCOMPARE(size, 4u);
         QCOMPARE(registry.closeKey(sub), Registry::Success);
         QCOMPARE(registry.closeKey(sub), Registry::InvalidHandle);
-        QCOMPARE(registry.queryValue(sub, "Count", nullptr, nullptr, &size), Registry::InvalidHandle);
+        QCOMPARE(
+            registry.queryValue(sub, "Count", nullptr, nullptr, &size), Registry::InvalidHandle);
         QCOMPARE(registry.closeKey(key), Registry::Success);
         QCOMPARE(registry.closeKey(0), Registry::InvalidHandle);
-        QCOMPARE(registry.openKey(Registry::CurrentUser, "SOFTWARE", 0, Registry::Read, &key), Registry::FileNotFound);
+        QCOMPARE(registry.openKey(Registry::CurrentUser, "SOFTWARE", 0, Registry::Read, &key),
+            Registry::FileNotFound);
         QCOMPARE(key, 0u);
     }
 
@@ -206,7 +218,8 @@ private Q_SLOTS:
     {
         const QByteArray text1023(1023, 'a');
         QVERIFY(writeFile(hivePath(),
-            "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"fits\"=\"" + text1023 + "\"\r\n\"over\"=\"" + text1023 + "b\"\r\n"));
+            "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"fits\"=\"" + text1023 + "\"\r\n\"over\"=\""
+                + text1023 + "b\"\r\n"));
         Registry::ExportFileRegistry registry(hivePath());
         Registry::Status status;
         QCOMPARE(query(registry, "K", "fits", &status), text1023 + '\0');
@@ -220,9 +233,11 @@ private Q_SLOTS:
         QVERIFY(writeFile(hivePath(), utf16File(version5Text())));
         Registry::ExportFileRegistry registry(hivePath());
         Registry::Status status;
-        QCOMPARE(query(registry, "SOFTWARE\\Glimmer Test", "Text", &status), QByteArray("\xe9\x80\0", 3));
+        QCOMPARE(query(registry, "SOFTWARE\\Glimmer Test", "Text", &status),
+            QByteArray("\xe9\x80\0", 3));
         QCOMPARE(query(registry, "SOFTWARE\\Glimmer Test", "Wide", &status), QByteArray("?\0", 2));
-        QCOMPARE(query(registry, "SOFTWARE\\Glimmer Test", "Multi", &status), QByteArray("a\0b\0\0", 5));
+        QCOMPARE(
+            query(registry, "SOFTWARE\\Glimmer Test", "Multi", &status), QByteArray("a\0b\0\0", 5));
     }
 
     void readsTheFileAfreshOnEveryOpen()
@@ -244,18 +259,21 @@ private Q_SLOTS:
     {
         QVERIFY(writeFile(hivePath(), "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n\"v\"=\"1\"\n"));
         bool mayWrite = false;
-        Registry::ExportFileRegistry registry(hivePath(), [&](const QString& path) {
-            return path == hivePath() && mayWrite;
-        });
+        Registry::ExportFileRegistry registry(
+            hivePath(), [&](const QString& path) { return path == hivePath() && mayWrite; });
         Registry::Key key = 1;
-        QCOMPARE(registry.openKey(Registry::LocalMachine, "K", 0, Registry::AllAccess, &key), Registry::AccessDenied);
+        QCOMPARE(registry.openKey(Registry::LocalMachine, "K", 0, Registry::AllAccess, &key),
+            Registry::AccessDenied);
         QCOMPARE(key, 0u);
-        QCOMPARE(registry.openKey(Registry::LocalMachine, "K", 0, Registry::SetValue, &key), Registry::AccessDenied);
-        QCOMPARE(registry.openKey(Registry::LocalMachine, "K", 0, Registry::Read | Registry::Wow64Key64, &key),
+        QCOMPARE(registry.openKey(Registry::LocalMachine, "K", 0, Registry::SetValue, &key),
+            Registry::AccessDenied);
+        QCOMPARE(registry.openKey(
+                     Registry::LocalMachine, "K", 0, Registry::Read | Registry::Wow64Key64, &key),
             Registry::Success);
         registry.closeKey(key);
         mayWrite = true;
-        QCOMPARE(registry.openKey(Registry::LocalMachine, "K", 0, Registry::AllAccess, &key), Registry::Success);
+        QCOMPARE(registry.openKey(Registry::LocalMachine, "K", 0, Registry::AllAccess, &key),
+            Registry::Success);
         registry.closeKey(key);
     }
 
@@ -263,7 +281,8 @@ private Q_SLOTS:
     {
         QVERIFY(writeFile(hivePath(), "REGEDIT4\n"));
         QVERIFY(Registry::ExportFileRegistry::userMayWrite(hivePath()));
-        QVERIFY(QFile::setPermissions(hivePath(), QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+        QVERIFY(QFile::setPermissions(
+            hivePath(), QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
         ::chmod(QFile::encodeName(m_dir.path()).constData(), 0755);
         // An administrator may write anything: look through the eyes of an ordinary user.
         const bool root = ::geteuid() == 0;
@@ -275,7 +294,8 @@ private Q_SLOTS:
             QVERIFY(::seteuid(0) == 0);
         QVERIFY(!mayWrite);
         QVERIFY(mayRead);
-        QVERIFY(!Registry::ExportFileRegistry::userMayWrite(m_dir.filePath(QStringLiteral("absent"))));
+        QVERIFY(
+            !Registry::ExportFileRegistry::userMayWrite(m_dir.filePath(QStringLiteral("absent"))));
         QFile::setPermissions(hivePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
 };
@@ -302,17 +322,24 @@ private Q_SLOTS:
         QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("Hidden")));
         touch(QStringLiteral("Tools/msinfo32.exe"));
         touch(QStringLiteral("Hidden/.msinfo32.exe"));
-        QVERIFY(::mkfifo(QFile::encodeName(m_dir.filePath(QStringLiteral("fifo"))).constData(), 0600) == 0);
+        QVERIFY(
+            ::mkfifo(QFile::encodeName(m_dir.filePath(QStringLiteral("fifo"))).constData(), 0600)
+            == 0);
     }
 
     void pathsBecomeLocal()
     {
         const QString local = QDir(m_dir.path()).canonicalPath();
-        QCOMPARE(WinPath::toLocal(m_windowsDir + QStringLiteral("\\TOOLS\\MSInfo32.exe")), local + QStringLiteral("/Tools/msinfo32.exe"));
-        QCOMPARE(WinPath::toLocal(m_windowsDir + QStringLiteral("\\tools\\\\sub\\")), local + QStringLiteral("/Tools/Sub"));
-        QCOMPARE(WinPath::toLocal(QStringLiteral("C:") + m_windowsDir + QStringLiteral("\\Tools\\..\\folder")), local + QStringLiteral("/Folder"));
+        QCOMPARE(WinPath::toLocal(m_windowsDir + QStringLiteral("\\TOOLS\\MSInfo32.exe")),
+            local + QStringLiteral("/Tools/msinfo32.exe"));
+        QCOMPARE(WinPath::toLocal(m_windowsDir + QStringLiteral("\\tools\\\\sub\\")),
+            local + QStringLiteral("/Tools/Sub"));
+        QCOMPARE(WinPath::toLocal(
+                     QStringLiteral("C:") + m_windowsDir + QStringLiteral("\\Tools\\..\\folder")),
+            local + QStringLiteral("/Folder"));
         QCOMPARE(WinPath::toLocal(QStringLiteral("\\")), QStringLiteral("/"));
-        QCOMPARE(WinPath::toLocal(m_windowsDir + QStringLiteral("\\Nothing\\Here")), local + QStringLiteral("/Nothing/Here"));
+        QCOMPARE(WinPath::toLocal(m_windowsDir + QStringLiteral("\\Nothing\\Here")),
+            local + QStringLiteral("/Nothing/Here"));
         const QString oldDir = QDir::currentPath();
         QDir::setCurrent(m_dir.path());
         const QString relative = WinPath::toLocal(QStringLiteral("tools\\MSINFO32.EXE"));
@@ -330,10 +357,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("found");
-        QTest::newRow("other case") << QStringLiteral("\\Tools\\MSINFO32.EXE") << QStringLiteral("msinfo32.exe");
-        QTest::newRow("folder in other case") << QStringLiteral("\\TOOLS\\msinfo32.exe") << QStringLiteral("msinfo32.exe");
-        QTest::newRow("doubled backslash") << QStringLiteral("\\Tools\\\\MSINFO32.EXE") << QStringLiteral("msinfo32.exe");
-        QTest::newRow("a folder of that name") << QStringLiteral("\\Folder\\MSINFO32.EXE") << QString();
+        QTest::newRow("other case")
+            << QStringLiteral("\\Tools\\MSINFO32.EXE") << QStringLiteral("msinfo32.exe");
+        QTest::newRow("folder in other case")
+            << QStringLiteral("\\TOOLS\\msinfo32.exe") << QStringLiteral("msinfo32.exe");
+        QTest::newRow("doubled backslash")
+            << QStringLiteral("\\Tools\\\\MSINFO32.EXE") << QStringLiteral("msinfo32.exe");
+        QTest::newRow("a folder of that name")
+            << QStringLiteral("\\Folder\\MSINFO32.EXE") << QString();
         QTest::newRow("hidden") << QStringLiteral("\\Hidden\\.msinfo32.exe") << QString();
         QTest::newRow("a pipe") << QStringLiteral("\\fifo") << QString();
         QTest::newRow("absent") << QStringLiteral("\\Tools\\other.exe") << QString();

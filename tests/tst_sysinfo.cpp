@@ -93,7 +93,8 @@ QByteArray utf16File(const QString& text)
 // A value line's text: a quoted string with its backslashes doubled.
 QByteArray quoted(const QString& text)
 {
-    return "\"" + QString(text).replace(QStringLiteral("\\"), QStringLiteral("\\\\")).toLatin1() + "\"";
+    return "\"" + QString(text).replace(QStringLiteral("\\"), QStringLiteral("\\\\")).toLatin1()
+        + "\"";
 }
 
 QByteArray hexText(const QByteArray& bytes, int type = 1)
@@ -132,7 +133,8 @@ class TstSysInfo : public QObject {
         QFile f(hivePath());
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         if (version5)
-            f.write(utf16File(QStringLiteral("Windows Registry Editor Version 5.00\r\n\r\n") + QString::fromLatin1(body)));
+            f.write(utf16File(QStringLiteral("Windows Registry Editor Version 5.00\r\n\r\n")
+                + QString::fromLatin1(body)));
         else
             f.write("REGEDIT4\r\n\r\n" + body);
     }
@@ -176,30 +178,43 @@ private Q_SLOTS:
 
         const QString tool = m_tools + QStringLiteral("\\MSINFO32.EXE");
         const QByteArray second = lookup2(quoted(m_tools));
-        QTest::newRow("both places present") << lookup1(quoted(tool)) + lookup2(quoted(m_empty)) << false << tool << 1;
-        QTest::newRow("both places, version 5 export") << lookup1(quoted(tool)) + second << true << tool << 1;
+        QTest::newRow("both places present")
+            << lookup1(quoted(tool)) + lookup2(quoted(m_empty)) << false << tool << 1;
+        QTest::newRow("both places, version 5 export")
+            << lookup1(quoted(tool)) + second << true << tool << 1;
         QTest::newRow("only the folder") << second << false << tool << 2;
         QTest::newRow("folder ending in a backslash")
-            << lookup2(quoted(m_tools + u'\\')) << false << m_tools + QStringLiteral("\\\\MSINFO32.EXE") << 2;
-        QTest::newRow("folder without the file") << lookup2(quoted(m_empty)) << false << QString() << 2;
+            << lookup2(quoted(m_tools + u'\\')) << false
+            << m_tools + QStringLiteral("\\\\MSINFO32.EXE") << 2;
+        QTest::newRow("folder without the file")
+            << lookup2(quoted(m_empty)) << false << QString() << 2;
         QTest::newRow("neither place") << QByteArray() << false << QString() << 2;
         QTest::newRow("key 1 without its value")
-            << "[HKEY_LOCAL_MACHINE\\" + Key1 + "]\r\n\"Other\"=" + quoted(tool) + "\r\n" + second << false << tool << 2;
+            << "[HKEY_LOCAL_MACHINE\\" + Key1 + "]\r\n\"Other\"=" + quoted(tool) + "\r\n" + second
+            << false << tool << 2;
         QTest::newRow("path of 1024 bytes is read")
             << lookup1(quoted(QString(1023, u'x'))) + second << false << QString() << 1;
         QTest::newRow("path of 1025 bytes counts as missing")
             << lookup1(quoted(QString(1024, u'x'))) + second << false << tool << 2;
-        QTest::newRow("lookup 1 names no program") << lookup1(quoted(tool + u'x')) + second << false << QString() << 1;
-        QTest::newRow("lookup 1 expandable text") << lookup1(hexText(tool.toLatin1() + '\0', 2)) + second << false << QString() << 1;
-        QTest::newRow("lookup 1 a number") << lookup1("dword:0000002a") + second << false << QString() << 1;
-        QTest::newRow("lookup 1 without data") << lookup1("hex(1):") + second << false << QString() << 1;
+        QTest::newRow("lookup 1 names no program")
+            << lookup1(quoted(tool + u'x')) + second << false << QString() << 1;
+        QTest::newRow("lookup 1 expandable text")
+            << lookup1(hexText(tool.toLatin1() + '\0', 2)) + second << false << QString() << 1;
+        QTest::newRow("lookup 1 a number")
+            << lookup1("dword:0000002a") + second << false << QString() << 1;
+        QTest::newRow("lookup 1 without data")
+            << lookup1("hex(1):") + second << false << QString() << 1;
         QTest::newRow("lookup 2 without data") << lookup2("hex(1):") << false << QString() << 2;
-        QTest::newRow("folder text with its NUL") << lookup2(hexText(m_tools.toLatin1() + '\0')) << false << tool << 2;
-        QTest::newRow("folder text without its NUL") << lookup2(hexText(m_tools.toLatin1())) << false << tool << 2;
+        QTest::newRow("folder text with its NUL")
+            << lookup2(hexText(m_tools.toLatin1() + '\0')) << false << tool << 2;
+        QTest::newRow("folder text without its NUL")
+            << lookup2(hexText(m_tools.toLatin1())) << false << tool << 2;
         QTest::newRow("folder text holding a NUL")
-            << lookup2(hexText(m_tools.toLatin1() + QByteArray("\0x", 2))) << false << QString() << 2;
+            << lookup2(hexText(m_tools.toLatin1() + QByteArray("\0x", 2))) << false << QString()
+            << 2;
         if (!QFileInfo::exists(QStringLiteral("/MSINFO32.EXE")))
-            QTest::newRow("lookup 2 expandable text") << lookup2(hexText(m_tools.toLatin1() + '\0', 2)) << false << QString() << 2;
+            QTest::newRow("lookup 2 expandable text")
+                << lookup2(hexText(m_tools.toLatin1() + '\0', 2)) << false << QString() << 2;
     }
     void outcomes()
     {
@@ -266,15 +281,24 @@ private Q_SLOTS:
         QTest::addColumn<int>("result");
         QTest::addColumn<QString>("value");
         QTest::newRow("text") << QByteArray("\"abc\"") << -1 << QStringLiteral("abc");
-        QTest::newRow("text with a NUL inside") << hexText(QByteArray("a\0b", 3)) << -1 << QStringLiteral("a") + QChar(0) + u'b';
-        QTest::newRow("ANSI text") << hexText("caf\xE9\x80") << -1 << QStringLiteral("caf\u00e9\u20ac");
-        QTest::newRow("number 2A 00 00 00") << hexText(QByteArray("\x2a\0\0\0", 4), 4) << -1 << QStringLiteral("42");
-        QTest::newRow("number with the top bit set") << QByteArray("dword:ffffffff") << -1 << QStringLiteral("-1");
-        QTest::newRow("number 0x80000000") << QByteArray("dword:80000000") << -1 << QStringLiteral("-2147483648");
-        QTest::newRow("largest positive") << QByteArray("dword:7fffffff") << -1 << QStringLiteral("2147483647");
-        QTest::newRow("short number") << hexText(QByteArray("\x01\x02", 2), 4) << -1 << QStringLiteral("513");
-        QTest::newRow("expandable text keeps KeyVal") << hexText("x\0", 2) << -1 << QStringLiteral("before");
-        QTest::newRow("binary keeps KeyVal") << QByteArray("hex:01,02") << -1 << QStringLiteral("before");
+        QTest::newRow("text with a NUL inside")
+            << hexText(QByteArray("a\0b", 3)) << -1 << QStringLiteral("a") + QChar(0) + u'b';
+        QTest::newRow("ANSI text")
+            << hexText("caf\xE9\x80") << -1 << QStringLiteral("caf\u00e9\u20ac");
+        QTest::newRow("number 2A 00 00 00")
+            << hexText(QByteArray("\x2a\0\0\0", 4), 4) << -1 << QStringLiteral("42");
+        QTest::newRow("number with the top bit set")
+            << QByteArray("dword:ffffffff") << -1 << QStringLiteral("-1");
+        QTest::newRow("number 0x80000000")
+            << QByteArray("dword:80000000") << -1 << QStringLiteral("-2147483648");
+        QTest::newRow("largest positive")
+            << QByteArray("dword:7fffffff") << -1 << QStringLiteral("2147483647");
+        QTest::newRow("short number")
+            << hexText(QByteArray("\x01\x02", 2), 4) << -1 << QStringLiteral("513");
+        QTest::newRow("expandable text keeps KeyVal")
+            << hexText("x\0", 2) << -1 << QStringLiteral("before");
+        QTest::newRow("binary keeps KeyVal")
+            << QByteArray("hex:01,02") << -1 << QStringLiteral("before");
         QTest::newRow("1024 bytes") << quoted(QString(1023, u'y')) << -1 << QString(1023, u'y');
         QTest::newRow("1025 bytes") << quoted(QString(1024, u'y')) << 0 << QString();
     }
@@ -299,7 +323,8 @@ private Q_SLOTS:
     {
         writeHive("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Test]\r\n\"Empty\"=hex:\r\n");
         Registry::Key root = Registry::LocalMachine;
-        QString key = QStringLiteral("SOFTWARE\\Test"), name = QStringLiteral("Missing"), keyVal = QStringLiteral("x");
+        QString key = QStringLiteral("SOFTWARE\\Test"), name = QStringLiteral("Missing"),
+                keyVal = QStringLiteral("x");
         QCOMPARE(int(frmAbout::instance().GetKeyValue(root, key, name, keyVal)), 0);
         QCOMPARE(keyVal, QString());
         key = QStringLiteral("SOFTWARE\\Nothing");
@@ -327,7 +352,8 @@ private Q_SLOTS:
         QVERIFY(tool.open(QIODevice::WriteOnly));
         tool.write(QStringLiteral("#!/bin/sh\necho \"$#\" > '%1'\n").arg(mark).toUtf8());
         tool.close();
-        tool.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        tool.setPermissions(
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         const QString windowsFolder = QDir(folder.path()).canonicalPath().replace(u'/', u'\\');
         writeHive(lookup2(quoted(windowsFolder)));
         ProgramStart::Current::replace(nullptr);
@@ -349,13 +375,15 @@ private Q_SLOTS:
     {
         ProgramStart::LocalStarter starter;
         QFile plain(m_dir.filePath(QStringLiteral("Tools/MSINFO32.EXE"))); // not executable
-        for (const QString& path : { QString(), QStringLiteral("   "), m_empty + QStringLiteral("\\none.exe"),
-                 m_tools + QStringLiteral("\\MSINFO32.EXE"), m_tools }) {
+        for (const QString& path :
+            { QString(), QStringLiteral("   "), m_empty + QStringLiteral("\\none.exe"),
+                m_tools + QStringLiteral("\\MSINFO32.EXE"), m_tools }) {
             try {
                 starter.start(path, 1);
                 QFAIL(qPrintable(QStringLiteral("no error raised for ") + path));
             } catch (const AppError& error) {
-                QVERIFY(error.number() == AppError::FileNotFound || error.number() == AppError::InvalidProcedureCall);
+                QVERIFY(error.number() == AppError::FileNotFound
+                    || error.number() == AppError::InvalidProcedureCall);
             }
         }
     }
