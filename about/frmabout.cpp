@@ -120,6 +120,7 @@ void frmAbout::createControls()
     Timer1->setInterval(TimerInterval);
 
     cmdOK = makeButton(this, "cmdOK", QStringLiteral("OK"), Units::rect(4005, 2880, 1500, 345));
+    cmdOK->setDefault(true); // drawn as the default button; the keys are handled below
     cmdSysInfo = makeButton(
         this, "cmdSysInfo", QStringLiteral("&System Info..."), Units::rect(4020, 3315, 1485, 345));
 
