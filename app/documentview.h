@@ -63,7 +63,9 @@ public:
     void replaceDocument(QTextDocument* document);
     // Formats of an empty document in the view's font, for loaders that fill a new document.
     QTextDocument* newDocument() const;
-    // Fills a new document with plain text, wrapped in the way that suits it.
+    // Fills a new document with plain text, wrapped in the way that suits it. Lines are grouped
+    // into paragraphs of a few thousand characters (line separators inside, shown as '\n' by
+    // Text()), which makes large documents quick to build and lay out.
     void setPlainContent(QTextDocument* document, QString text) const;
 
 protected:

@@ -214,6 +214,18 @@ private Q_SLOTS:
         }
     }
 
+    void homeAndEndKeepToTheDisplayedLine()
+    {
+        // Select Line relies on Home and Shift+End selecting one line of the file.
+        DocumentView view;
+        view.LoadFile(writeFile(QStringLiteral("three.nfo"), "first\r\nsecond line\r\nthird"));
+        view.setSelStart(9);
+        QTest::keyClick(&view, Qt::Key_Home);
+        QTest::keyClick(&view, Qt::Key_End, Qt::ShiftModifier);
+        QCOMPARE(view.SelText(), QStringLiteral("second line"));
+        QCOMPARE(view.SelStart(), 6);
+    }
+
     void loadingReplacesTheFormatting()
     {
         DocumentView view;
