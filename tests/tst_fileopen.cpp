@@ -146,15 +146,6 @@ private Q_SLOTS:
         QCOMPARE(form().Rtf1->Text(), QStringLiteral("diz"));
     }
 
-    void aNameOfAnyExtensionOpens()
-    {
-        const QString path = writeFile(QStringLiteral("notes.log"), "any extension");
-        User user(path);
-        form().menuOpen->trigger();
-        QCOMPARE(form().Rtf1->Text(), QStringLiteral("any extension"));
-        QCOMPARE(form().sbar->SimpleText(), path);
-    }
-
     void cancelChangesNothingAndSaysNothing()
     {
         const QString path = writeFile(QStringLiteral("kept.nfo"), "kept");
