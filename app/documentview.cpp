@@ -6,6 +6,8 @@
 #include "app/units.h"
 
 #include <QFontMetrics>
+#include <QFontInfo>
+#include <QHash>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTextBlock>
@@ -193,11 +195,41 @@ void DocumentView::setSelLength(std::int32_t length)
     applyCursor(c);
 }
 
+namespace {
+// Faces drawn on the DOS character grid have no bold style, and Qt does not embolden a
+// fixed-pitch face, so bold text in them would look regular. Such text is drawn with a thin
+// outline in its own colour instead, which thickens every stroke without changing the cell.
+bool hasOwnBold(const QFont& font)
+{
+    static QHash<QString, bool> known;
+    const QString family = font.family();
+    auto it = known.constFind(family);
+    if (it == known.constEnd()) {
+        QFont bold = font;
+        bold.setWeight(QFont::Bold);
+        it = known.insert(family, QFontInfo(bold).bold() && !QFontInfo(bold).fixedPitch());
+    }
+    return *it;
+}
+
+constexpr qreal BoldOutlineWidth = 0.6;
+}
+
+QColor DocumentView::colorAt(const QTextCharFormat& format) const
+{
+    return format.foreground().style() == Qt::NoBrush ? palette().color(QPalette::Text)
+                                                      : format.foreground().color();
+}
+
 void DocumentView::setSelColor(std::uint32_t color)
 {
     QTextCharFormat format;
-    format.setForeground(Units::color(color));
+    const QColor c0 = Units::color(color);
+    format.setForeground(c0);
     QTextCursor c = cursor();
+    // Text made bold by an outline keeps its outline in the text's colour.
+    if (c.charFormat().hasProperty(QTextFormat::TextOutline))
+        format.setTextOutline(QPen(c0, BoldOutlineWidth));
     c.mergeCharFormat(format);
     applyCursor(c);
 }
@@ -207,6 +239,11 @@ void DocumentView::setSelBold(bool bold)
     QTextCharFormat format;
     format.setFontWeight(bold ? QFont::Bold : QFont::Normal);
     QTextCursor c = cursor();
+    const QTextCharFormat current = c.charFormat();
+    if (bold && !hasOwnBold(current.font().resolve(document()->defaultFont())))
+        format.setTextOutline(QPen(colorAt(current), BoldOutlineWidth));
+    else if (current.hasProperty(QTextFormat::TextOutline))
+        format.setTextOutline(QPen(Qt::NoPen));
     c.mergeCharFormat(format);
     applyCursor(c);
 }

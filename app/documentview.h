@@ -76,6 +76,7 @@ protected:
 
 private:
     QTextCursor cursor() const;
+    QColor colorAt(const QTextCharFormat& format) const;
     void applyCursor(const QTextCursor& cursor);
     bool isReserved(const QKeyEvent* event) const;
     void configureDocument(QTextDocument* document, QTextOption::WrapMode wrap) const;

@@ -99,6 +99,38 @@ private Q_SLOTS:
         QCOMPARE(view.SelText(), view.Text().mid(4, 3));
     }
 
+    void boldShowsInTheDosFace()
+    {
+        // The DOS face has no bold of its own: bold must still thicken the strokes on screen.
+        DocumentView view;
+        view.resize(300, 60);
+        view.setText(QStringLiteral("cat cat"));
+        const auto darkPixels = [&view](int from, int to) {
+            const QImage image = view.viewport()->grab().toImage();
+            const QRect first = view.cursorRect(QTextCursor(view.document()));
+            int dark = 0;
+            for (int y = first.top(); y <= first.bottom(); ++y) {
+                for (int x = from * 8; x < to * 8 + 4; ++x)
+                    dark += qGray(image.pixel(x + first.left(), y)) < 128;
+            }
+            return dark;
+        };
+        const int regular = darkPixels(0, 3);
+        view.setSelStart(4);
+        view.setSelLength(3);
+        view.setSelColor(0); // black, as the regular word
+        view.setSelBold(true);
+        view.setSelStart(0);
+        QCOMPARE(formatAt(view, 5).fontWeight(), int(QFont::Bold));
+        QVERIFY2(darkPixels(4, 7) > regular * 5 / 4,
+            qPrintable(QStringLiteral("%1 vs %2").arg(darkPixels(4, 7)).arg(regular)));
+        // Recolouring bold text recolours its outline too.
+        view.setSelStart(4);
+        view.setSelLength(3);
+        view.setSelColor(Units::rgb(255, 0, 0));
+        QCOMPARE(formatAt(view, 5).textOutline().color(), QColor(Qt::red));
+    }
+
     void newTextDropsEarlierFormatting()
     {
         DocumentView view;
