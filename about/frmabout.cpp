@@ -5,6 +5,7 @@
 #include "about/linklabel.h"
 #include "about/shell.h"
 #include "app/terminalfont.h"
+#include "app/maskedicon.h"
 #include "app/units.h"
 
 #include <QCloseEvent>
@@ -92,7 +93,7 @@ frmAbout::frmAbout()
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About Glimmer"));
-    setWindowIcon(QIcon(QStringLiteral(":/glimmer/about.ico")));
+    setWindowIcon(maskedIcon(QStringLiteral(":/glimmer/about.ico")));
     Units::setBackground(this, Units::InactiveBorder);
     setFixedSize(Units::size(ClientWidth, ClientHeight));
     createControls();

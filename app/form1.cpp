@@ -2,6 +2,7 @@
 
 #include "app/documentview.h"
 #include "app/statusbar.h"
+#include "app/maskedicon.h"
 #include "app/units.h"
 #include "file/commondialog.h"
 
@@ -41,7 +42,7 @@ Form1::Form1()
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Glimmer v1.0"));
-    setWindowIcon(QIcon(QStringLiteral(":/glimmer/app.ico")));
+    setWindowIcon(maskedIcon(QStringLiteral(":/glimmer/app.ico")));
     setFont(windowFont());
     Units::setBackground(this, Units::ActiveBorder);
 

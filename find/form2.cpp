@@ -4,7 +4,7 @@
 #include "app/form1.h"
 #include "app/units.h"
 #include "find/highlightsearch.h"
-#include "find/maskedicon.h"
+#include "app/maskedicon.h"
 
 #include <QGroupBox>
 #include <QIcon>

@@ -35,7 +35,10 @@ private Q_SLOTS:
         QVERIFY(!(flags & Qt::FramelessWindowHint));
         QVERIFY(form.windowState() == Qt::WindowNoState);
         QVERIFY(!form.windowIcon().isNull());
-        QCOMPARE(form.windowIcon().pixmap(32, 32).size(), QSize(32, 32));
+        const QImage icon = form.windowIcon().pixmap(32, 32).toImage();
+        QCOMPARE(icon.size(), QSize(32, 32));
+        QCOMPARE(icon.pixelColor(0, 0).alpha(), 0); // the mask's transparency is kept
+        QCOMPARE(icon.pixelColor(15, 20).alpha(), 255);
         QCOMPARE(form.font().family(), QStringLiteral("Papyrus"));
         QCOMPARE(form.font().weight(), QFont::Bold);
         QCOMPARE(form.font().pointSizeF(), 8.25);

@@ -1,4 +1,4 @@
-#include "find/maskedicon.h"
+#include "app/maskedicon.h"
 
 #include <QFile>
 #include <QImage>
