@@ -43,6 +43,7 @@ lines.append('')
 lines.append(' \u250c\u2500 Release notes ' + '\u2500' * 50 + '\u2510')
 for note in ['Every occurrence of a word turns red and bold at once.',
              'Box and block art is drawn as on a DOS screen.',
+             'Plain text, RTF text and DOS text alike.',
              'Glyphs below space: \u263a \u263b \u2665 \u2666 \u2663 \u2660 \u2022 \u25d8 \u2302']:
     lines.append(' \u2502 ' + note.ljust(64) + ' \u2502')
 lines.append(' \u2514' + '\u2500' * 66 + '\u2518')
