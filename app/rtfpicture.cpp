@@ -1,5 +1,6 @@
 #include "app/rtfpicture.h"
 
+#include "app/rtftokenizer.h"
 #include "app/units.h"
 
 #include <QImage>
@@ -9,17 +10,6 @@
 namespace Rtf {
 
 namespace {
-
-    int nibble(char c)
-    {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    }
 
     // A shown size in logical pixels from a size in twips and a percentage, kept within reason.
     int shownPixels(int twips, int percent)
@@ -35,7 +25,7 @@ void Picture::addHex(QByteArrayView text)
     if (!wanted())
         return;
     for (const char c : text) {
-        const int v = nibble(c);
+        const int v = hexValue(static_cast<unsigned char>(c));
         if (v < 0)
             continue;
         if (m_pendingNibble < 0) {

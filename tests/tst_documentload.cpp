@@ -61,12 +61,7 @@ class TestDocumentLoad : public QObject {
 
     QString writeFile(const QString& name, const QByteArray& bytes)
     {
-        const QString path = m_dir.filePath(name);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-            || file.write(bytes) != bytes.size())
-            qFatal("cannot write %s", qPrintable(path));
-        return path;
+        return TestSupport::writeFile(m_dir.path(), name, bytes);
     }
 
     QString loaded(const QByteArray& bytes)

@@ -84,12 +84,7 @@ class TestFileOpen : public QObject {
 
     QString writeFile(const QString& name, const QByteArray& bytes)
     {
-        const QString path = m_dir.filePath(name);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-            || file.write(bytes) != bytes.size())
-            qFatal("cannot write %s", qPrintable(path));
-        return path;
+        return TestSupport::writeFile(m_dir.path(), name, bytes);
     }
 
     static Form1& form() { return Form1::instance(); }

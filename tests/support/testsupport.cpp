@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QPointer>
 #include <QWidget>
 #include <algorithm>
@@ -61,6 +62,15 @@ void closeAllWindows()
     Forms::setEndHandler({});
     Forms::resetEnded();
     Forms::setMousePointer(Forms::DefaultPointer);
+}
+
+QString writeFile(const QString& folder, const QString& name, const QByteArray& bytes)
+{
+    const QString path = QDir(folder).filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
 }
 
 QString corpusDir()

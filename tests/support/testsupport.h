@@ -46,6 +46,9 @@ private:
 // Destroys every top-level window left from a previous test, so each test starts afresh.
 void closeAllWindows();
 
+// Writes a file of the given bytes into the folder and returns its path; a failure stops the test.
+QString writeFile(const QString& folder, const QString& name, const QByteArray& bytes);
+
 // Where the shared corpus lies; empty when it is absent.
 QString corpusDir();
 
