@@ -4,6 +4,7 @@
 #include "about/registry.h"
 #include "about/winpath.h"
 #include "app/apperror.h"
+#include "support/testsupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,15 +14,7 @@
 #include <unistd.h>
 
 namespace {
-QByteArray utf16File(const QString& text)
-{
-    QByteArray bytes("\xFF\xFE", 2);
-    for (QChar c : text) {
-        bytes.append(char(c.unicode() & 0xFF));
-        bytes.append(char(c.unicode() >> 8));
-    }
-    return bytes;
-}
+QByteArray utf16File(const QString& text) { return TestSupport::utf16WithMark(text); }
 
 QByteArray utf16(const QString& text) { return utf16File(text).mid(2); }
 

@@ -80,15 +80,7 @@ public:
     }
 };
 
-QByteArray utf16File(const QString& text)
-{
-    QByteArray bytes("\xFF\xFE", 2);
-    for (QChar c : text) {
-        bytes.append(char(c.unicode() & 0xFF));
-        bytes.append(char(c.unicode() >> 8));
-    }
-    return bytes;
-}
+QByteArray utf16File(const QString& text) { return TestSupport::utf16WithMark(text); }
 
 // A value line's text: a quoted string with its backslashes doubled.
 QByteArray quoted(const QString& text)

@@ -73,6 +73,16 @@ QString writeFile(const QString& folder, const QString& name, const QByteArray& 
     return path;
 }
 
+QByteArray utf16WithMark(const QString& text)
+{
+    QByteArray bytes("\xFF\xFE", 2);
+    for (QChar c : text) {
+        bytes.append(char(c.unicode() & 0xFF));
+        bytes.append(char(c.unicode() >> 8));
+    }
+    return bytes;
+}
+
 QString corpusDir()
 {
 #ifdef GLIMMER_CORPUS_DIR

@@ -49,6 +49,9 @@ void closeAllWindows();
 // Writes a file of the given bytes into the folder and returns its path; a failure stops the test.
 QString writeFile(const QString& folder, const QString& name, const QByteArray& bytes);
 
+// The text in UTF-16LE after its byte-order mark, as registry exports are written.
+QByteArray utf16WithMark(const QString& text);
+
 // Where the shared corpus lies; empty when it is absent.
 QString corpusDir();
 
