@@ -147,21 +147,12 @@ void DocumentView::setText(const QString& text)
 
 QTextCursor DocumentView::cursor() const { return m_batchDepth > 0 ? m_batchCursor : textCursor(); }
 
-void DocumentView::applyCursor(const QTextCursor& c)
-{
-    if (m_batchDepth > 0)
-        m_batchCursor = c;
-    else
-        setTextCursor(c);
-}
 
 QString DocumentView::SelText() const { return plainText(cursor().selectedText()); }
 
 void DocumentView::setSelText(const QString& text)
 {
-    QTextCursor c = cursor();
-    c.insertText(text);
-    applyCursor(c);
+    editCursor([&](QTextCursor& c) { c.insertText(text); });
 }
 
 std::int32_t DocumentView::SelStart() const { return cursor().selectionStart(); }
@@ -176,23 +167,23 @@ void DocumentView::setSelStart(std::int32_t position)
 {
     if (position < 0)
         throw AppError(AppError::InvalidPropertyValue, QStringLiteral("Invalid property value"));
-    QTextCursor c = cursor();
-    const int end = document()->characterCount() - 1;
-    c.setPosition(qMin(position, end));
-    applyCursor(c);
+    editCursor([&](QTextCursor& c) {
+        const int end = document()->characterCount() - 1;
+        c.setPosition(qMin(position, end));
+    });
 }
 
 void DocumentView::setSelLength(std::int32_t length)
 {
     if (length < 0)
         throw AppError(AppError::InvalidPropertyValue, QStringLiteral("Invalid property value"));
-    QTextCursor c = cursor();
-    const int start = c.selectionStart();
-    const int end = document()->characterCount() - 1;
-    c.setPosition(start);
-    c.setPosition(
-        int(qMin<std::int64_t>(std::int64_t(start) + length, end)), QTextCursor::KeepAnchor);
-    applyCursor(c);
+    editCursor([&](QTextCursor& c) {
+        const int start = c.selectionStart();
+        const int end = document()->characterCount() - 1;
+        c.setPosition(start);
+        c.setPosition(
+            int(qMin<std::int64_t>(std::int64_t(start) + length, end)), QTextCursor::KeepAnchor);
+    });
 }
 
 namespace {
@@ -226,26 +217,26 @@ void DocumentView::setSelColor(std::uint32_t color)
     QTextCharFormat format;
     const QColor c0 = Units::color(color);
     format.setForeground(c0);
-    QTextCursor c = cursor();
-    // Text made bold by an outline keeps its outline in the text's colour.
-    if (c.charFormat().hasProperty(QTextFormat::TextOutline))
-        format.setTextOutline(QPen(c0, BoldOutlineWidth));
-    c.mergeCharFormat(format);
-    applyCursor(c);
+    editCursor([&](QTextCursor& c) {
+        // Text made bold by an outline keeps its outline in the text's colour.
+        if (c.charFormat().hasProperty(QTextFormat::TextOutline))
+            format.setTextOutline(QPen(c0, BoldOutlineWidth));
+        c.mergeCharFormat(format);
+    });
 }
 
 void DocumentView::setSelBold(bool bold)
 {
     QTextCharFormat format;
     format.setFontWeight(bold ? QFont::Bold : QFont::Normal);
-    QTextCursor c = cursor();
-    const QTextCharFormat current = c.charFormat();
-    if (bold && !hasOwnBold(current.font().resolve(document()->defaultFont())))
-        format.setTextOutline(QPen(colorAt(current), BoldOutlineWidth));
-    else if (current.hasProperty(QTextFormat::TextOutline))
-        format.setTextOutline(QPen(Qt::NoPen));
-    c.mergeCharFormat(format);
-    applyCursor(c);
+    editCursor([&](QTextCursor& c) {
+        const QTextCharFormat current = c.charFormat();
+        if (bold && !hasOwnBold(current.font().resolve(document()->defaultFont())))
+            format.setTextOutline(QPen(colorAt(current), BoldOutlineWidth));
+        else if (current.hasProperty(QTextFormat::TextOutline))
+            format.setTextOutline(QPen(Qt::NoPen));
+        c.mergeCharFormat(format);
+    });
 }
 
 DocumentView::Batch::Batch(DocumentView* view)

@@ -77,7 +77,18 @@ protected:
 private:
     QTextCursor cursor() const;
     QColor colorAt(const QTextCharFormat& format) const;
-    void applyCursor(const QTextCursor& cursor);
+    // Changes the selection: in a batch the batch's own cursor, changed in place (a copy would
+    // be registered with the document anew for every change), else the view's.
+    template <class Change> void editCursor(Change&& change)
+    {
+        if (m_batchDepth > 0) {
+            change(m_batchCursor);
+            return;
+        }
+        QTextCursor c = textCursor();
+        change(c);
+        setTextCursor(c);
+    }
     bool isReserved(const QKeyEvent* event) const;
     void configureDocument(QTextDocument* document, QTextOption::WrapMode wrap) const;
 
