@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QMenu>
@@ -41,6 +42,8 @@ QFont labelFont()
 Form1::Form1()
 {
     setObjectName(QStringLiteral("Form1"));
+    // Desktops match the running program to its desktop entry (and icon) by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.example.Glimmer"));
     setWindowTitle(QStringLiteral("Glimmer v1.0"));
     setWindowIcon(maskedIcon(QStringLiteral(":/glimmer/app.ico")));
     setFont(windowFont());
