@@ -6,6 +6,7 @@
 #include "app/units.h"
 
 #include <QFontMetrics>
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QHash>
 #include <QKeyEvent>
@@ -198,7 +199,13 @@ bool hasOwnBold(const QFont& font)
     if (it == known.constEnd()) {
         QFont bold = font;
         bold.setWeight(QFont::Bold);
-        it = known.insert(family, QFontInfo(bold).bold() && !QFontInfo(bold).fixedPitch());
+        const QFontInfo info(bold);
+        // Qt emboldens a proportional face that lacks a bold style itself.
+        bool own = !info.fixedPitch();
+        const QStringList styles = QFontDatabase::styles(info.family());
+        for (const QString& style : styles)
+            own = own || QFontDatabase::weight(info.family(), style) >= QFont::Bold;
+        it = known.insert(family, own);
     }
     return *it;
 }

@@ -5,6 +5,7 @@
 #include "app/units.h"
 #include "support/testsupport.h"
 
+#include <QFontDatabase>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -129,6 +130,25 @@ private Q_SLOTS:
         view.setSelLength(3);
         view.setSelColor(Units::rgb(255, 0, 0));
         QCOMPARE(formatAt(view, 5).textOutline().color(), QColor(Qt::red));
+    }
+
+    void faceWithABoldStyleIsNotOutlined()
+    {
+        // A monospace face with a bold style of its own draws bold itself: no outline on top.
+        const QString mono = QStringLiteral("DejaVu Sans Mono");
+        if (!QFontDatabase::families().contains(mono))
+            QSKIP("DejaVu Sans Mono is not installed");
+        DocumentView view;
+        QTextDocument* doc = view.newDocument();
+        QTextCharFormat format;
+        format.setFontFamilies({ mono });
+        QTextCursor(doc).insertText(QStringLiteral("mono"), format);
+        view.replaceDocument(doc);
+        view.setSelStart(0);
+        view.setSelLength(4);
+        view.setSelBold(true);
+        QCOMPARE(formatAt(view, 1).fontWeight(), int(QFont::Bold));
+        QVERIFY(formatAt(view, 1).textOutline().style() == Qt::NoPen);
     }
 
     void newTextDropsEarlierFormatting()
