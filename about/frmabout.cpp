@@ -34,14 +34,8 @@ constexpr int ClientHeight = 3840;
 constexpr int TimerInterval = 800; // milliseconds
 constexpr std::uint32_t Yellow = Units::rgb(255, 255, 0);
 
-QFont controlFont()
-{
-    QFont f(QStringLiteral("Verdana"));
-    f.setPointSizeF(8.25);
-    f.setWeight(QFont::Bold);
-    f.setStyleHint(QFont::SansSerif);
-    return f;
-}
+// Labels and buttons of the box.
+QFont controlFont() { return Units::font("Verdana", 8.25, QFont::Bold); }
 
 // The pointing hand, with the hot spot its file gives (the entry's two 16-bit fields that a
 // pointer file uses for it).

@@ -20,23 +20,6 @@ namespace {
 constexpr int ClientWidth = 7665;
 constexpr int ClientHeight = 6360;
 constexpr int StatusBarHeight = 375;
-
-QFont windowFont()
-{
-    QFont f(QStringLiteral("Papyrus"));
-    f.setPointSizeF(8.25);
-    f.setWeight(QFont::Bold);
-    return f;
-}
-
-QFont labelFont()
-{
-    QFont f(QStringLiteral("MS Sans Serif"));
-    f.setPointSizeF(8.25);
-    f.setWeight(QFont::Normal);
-    f.setStyleHint(QFont::SansSerif);
-    return f;
-}
 } // namespace
 
 Form1::Form1()
@@ -46,7 +29,7 @@ Form1::Form1()
     QGuiApplication::setDesktopFileName(QStringLiteral("com.example.Glimmer"));
     setWindowTitle(QStringLiteral("Glimmer v1.0"));
     setWindowIcon(maskedIcon(QStringLiteral(":/glimmer/app.ico")));
-    setFont(windowFont());
+    setFont(Units::font("Papyrus", 8.25, QFont::Bold));
     Units::setBackground(this, Units::ActiveBorder);
 
     auto* layout = new QVBoxLayout(this);
@@ -76,7 +59,7 @@ void Form1::createControls()
     // The label first: it lies beneath the view, which covers it.
     Label1 = new QLabel(m_client);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setFont(labelFont());
+    Label1->setFont(Units::font("MS Sans Serif", 8.25, QFont::Normal));
     Label1->setTextFormat(Qt::PlainText);
     Label1->setGeometry(Units::rect(2640, 1320, 2655, 255));
 

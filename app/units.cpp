@@ -35,6 +35,15 @@ QColor color(std::uint32_t value)
     return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
 }
 
+QFont font(const char* family, qreal pointSize, int weight)
+{
+    QFont f(QString::fromLatin1(family));
+    f.setPointSizeF(pointSize);
+    f.setWeight(QFont::Weight(weight));
+    f.setStyleHint(QFont::SansSerif);
+    return f;
+}
+
 void setBackground(QWidget* widget, std::uint32_t value)
 {
     QPalette palette = widget->palette();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
 #include <QPalette>
 #include <QRect>
 #include <QSize>
@@ -32,6 +33,10 @@ constexpr std::uint32_t rgb(int red, int green, int blue)
     return std::uint32_t(red) | (std::uint32_t(green) << 8) | (std::uint32_t(blue) << 16);
 }
 QColor color(std::uint32_t value);
+
+// A font setting of a window definition: face, point size and weight (400 regular, 700 bold).
+// A face that is not installed falls back to the desktop's sans-serif face.
+QFont font(const char* family, qreal pointSize, int weight);
 
 // Gives a widget a background colour number, system colours following the desktop's palette.
 void setBackground(QWidget* widget, std::uint32_t value);
