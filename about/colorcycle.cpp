@@ -1,6 +1,6 @@
 #include "about/colorcycle.h"
 
-#include "app/apperror.h"
+#include "forms/apperror.h"
 
 #include <cfenv>
 #include <cmath>

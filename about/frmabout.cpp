@@ -1,12 +1,12 @@
 #include "about/frmabout.h"
 
-#include "about/ansi.h"
 #include "about/colorcycle.h"
 #include "about/linklabel.h"
-#include "about/shell.h"
-#include "app/terminalfont.h"
-#include "app/maskedicon.h"
-#include "app/units.h"
+#include "forms/maskedicon.h"
+#include "forms/units.h"
+#include "platform/ansi.h"
+#include "platform/shell.h"
+#include "view/terminalfont.h"
 
 #include <QCloseEvent>
 #include <QDir>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "about/registry.h"
-#include "app/forms.h"
+#include "forms/forms.h"
+#include "platform/registry.h"
 
 #include <QString>
 #include <cstdint>

@@ -1,9 +1,9 @@
 // The System Info button: finds the system information tool through the registry and starts it.
-#include "about/ansi.h"
 #include "about/frmabout.h"
-#include "about/programstart.h"
-#include "about/winpath.h"
-#include "app/msgbox.h"
+#include "forms/msgbox.h"
+#include "platform/ansi.h"
+#include "platform/programstart.h"
+#include "platform/winpath.h"
 
 #include <QByteArray>
 

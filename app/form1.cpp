@@ -1,10 +1,11 @@
 #include "app/form1.h"
 
-#include "app/documentview.h"
 #include "app/statusbar.h"
-#include "app/maskedicon.h"
-#include "app/units.h"
-#include "file/commondialog.h"
+#include "forms/maskedicon.h"
+#include "forms/units.h"
+#include "platform/commondialog.h"
+#include "resources/version.h"
+#include "view/documentview.h"
 
 #include <QAction>
 #include <QEvent>
@@ -27,7 +28,7 @@ Form1::Form1()
     setObjectName(QStringLiteral("Form1"));
     // Desktops match the running program to its desktop entry (and icon) by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("com.example.Glimmer"));
-    setWindowTitle(QStringLiteral("Glimmer v1.0"));
+    setWindowTitle(QStringLiteral(GLIMMER_CAPTION));
     setWindowIcon(maskedIcon(QStringLiteral(":/glimmer/app.ico")));
     setFont(Units::font("Papyrus", 8.25, QFont::Bold));
     Units::setBackground(this, Units::ActiveBorder);
@@ -111,7 +112,8 @@ void Form1::createMenus()
 
     menuFile = menuBar->addMenu(QStringLiteral("&File"));
     menuFile->setObjectName(QStringLiteral("menuFile"));
-    menuOpen = item(menuFile, "menuOpen", QStringLiteral("&Open"), { QKeySequence(Qt::CTRL | Qt::Key_O) });
+    menuOpen = item(
+        menuFile, "menuOpen", QStringLiteral("&Open"), { QKeySequence(Qt::CTRL | Qt::Key_O) });
     closefile = item(menuFile, "closefile", QStringLiteral("&Close File"));
     menuExit = item(menuFile, "menuExit", QStringLiteral("E&xit"));
 
@@ -158,10 +160,7 @@ void Form1::connectEvents()
     connect(menupadu, &QAction::triggered, this, Forms::handler(this, &Form1::menupadu_Click));
 }
 
-void Form1::Form_Load()
-{
-    menuPaste->setEnabled(false);
-}
+void Form1::Form_Load() { menuPaste->setEnabled(false); }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {

@@ -1,16 +1,13 @@
 // Closing the main window: every way of closing it passes the same test, and a confirmed close
 // ends the whole program.
-#include "app/documentview.h"
 #include "app/form1.h"
-#include "app/msgbox.h"
+#include "forms/msgbox.h"
+#include "view/documentview.h"
 
 #include <QGuiApplication>
 #include <QSessionManager>
 
-void Form1::menuExit_Click()
-{
-    unload(Forms::FormCode);
-}
+void Form1::menuExit_Click() { unload(Forms::FormCode); }
 
 void Form1::Form_QueryUnload(int& cancel, int /*unloadMode*/)
 {

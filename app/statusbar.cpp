@@ -1,6 +1,6 @@
 #include "app/statusbar.h"
 
-#include "app/units.h"
+#include "forms/units.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

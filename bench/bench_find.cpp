@@ -2,10 +2,10 @@
 // Edit > Find, a word, Search, and the repaint that follows. Prints a table; asserts nothing.
 //
 //   bench_find [megabytes occurrences]...     (default: 1 10000  10 100000)
-#include "app/documentview.h"
 #include "app/form1.h"
 #include "find/form2.h"
 #include "find/highlightsearch.h"
+#include "view/documentview.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

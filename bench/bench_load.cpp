@@ -6,8 +6,8 @@
 //
 // Each case runs in a fresh process so that its peak memory is its own. The documents are made
 // by the parent before the child starts, so making them costs the child neither time nor memory.
-#include "app/documentview.h"
 #include "app/form1.h"
+#include "view/documentview.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>

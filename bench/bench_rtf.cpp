@@ -2,8 +2,8 @@
 // into a text document alone, then read and shown in a real (offscreen) document view.
 //
 // usage: bench_rtf [MEGABYTES]   (prints figures; asserts nothing)
-#include "app/documentview.h"
-#include "app/rtfreader.h"
+#include "rtf/rtfreader.h"
+#include "view/documentview.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,9 +1,9 @@
 // The Edit menu's clipboard, line-selection and date/time commands.
-#include "app/documentview.h"
 #include "app/form1.h"
-#include "edit/clipboard.h"
-#include "edit/datetimetext.h"
-#include "edit/keystrokes.h"
+#include "platform/clipboard.h"
+#include "platform/datetimetext.h"
+#include "platform/keystrokes.h"
+#include "view/documentview.h"
 
 #include <QAction>
 

@@ -1,10 +1,10 @@
 // File > Open and File > Close File.
-#include "app/apperror.h"
-#include "app/documentview.h"
 #include "app/form1.h"
-#include "app/msgbox.h"
 #include "app/statusbar.h"
-#include "file/commondialog.h"
+#include "forms/apperror.h"
+#include "forms/msgbox.h"
+#include "platform/commondialog.h"
+#include "view/documentview.h"
 
 #include <QLabel>
 
@@ -29,7 +29,7 @@ void reportOpenError(Form1* form, const QString& reason)
     const QString chosen = form->diag->FileName();
     if (!chosen.isEmpty())
         MsgBox::show(QStringLiteral("Open Error\n%1: %2").arg(reason, chosen), MsgBox::Exclamation,
-            QStringLiteral("Glimmer"));
+            MsgBox::applicationTitle());
 }
 }
 

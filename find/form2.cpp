@@ -1,10 +1,10 @@
 #include "find/form2.h"
 
-#include "app/documentview.h"
 #include "app/form1.h"
-#include "app/units.h"
 #include "find/highlightsearch.h"
-#include "app/maskedicon.h"
+#include "forms/maskedicon.h"
+#include "forms/units.h"
+#include "view/documentview.h"
 
 #include <QGroupBox>
 #include <QIcon>

@@ -1,7 +1,7 @@
 #include "find/highlightsearch.h"
 
-#include "app/apperror.h"
-#include "app/documentview.h"
+#include "forms/apperror.h"
+#include "view/documentview.h"
 
 #include <optional>
 

@@ -1,6 +1,6 @@
 // Registry export files come from outside the program: any bytes must read without a crash, a
 // hang or a leak, and what is read must hold together.
-#include "about/regfile.h"
+#include "platform/regfile.h"
 
 #include <cstdint>
 #include <cstdlib>

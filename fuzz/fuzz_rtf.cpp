@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the RTF reader, as File > Open would hand it any file that starts like
 // an RTF document.
-#include "app/rtfreader.h"
+#include "rtf/rtfreader.h"
 
 #include <QGuiApplication>
 #include <QTextDocument>

@@ -2,10 +2,10 @@
 #include "about/colorcycle.h"
 #include "about/frmabout.h"
 #include "about/linklabel.h"
-#include "about/registry.h"
-#include "about/shell.h"
-#include "app/apperror.h"
 #include "app/form1.h"
+#include "forms/apperror.h"
+#include "platform/registry.h"
+#include "platform/shell.h"
 #include "support/testsupport.h"
 
 #include <QAction>

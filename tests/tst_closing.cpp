@@ -1,12 +1,12 @@
 // Closing the main window: every way of closing it passes the same test (an empty view ends the
 // program at once, any text asks first), Yes ends the program with every window, No keeps
 // everything as it was.
-#include "app/documentview.h"
 #include "app/form1.h"
-#include "app/msgbox.h"
 #include "app/statusbar.h"
 #include "find/form2.h"
+#include "forms/msgbox.h"
 #include "support/testsupport.h"
+#include "view/documentview.h"
 
 #include <QAction>
 #include <QSessionManager>

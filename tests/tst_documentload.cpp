@@ -1,11 +1,11 @@
 // Loading files into the document view: how bytes become text (byte-order marks, UTF-16 without
 // a mark, UTF-8, code page 437 with its DOS glyphs), line breaks, every way a load can fail
 // (the content stays as it was), RTF told from plain text, and the shared corpus of real files.
-#include "app/apperror.h"
-#include "app/cp437.h"
-#include "app/documentview.h"
-#include "app/textdecoding.h"
+#include "forms/apperror.h"
 #include "support/testsupport.h"
+#include "text/cp437.h"
+#include "text/textdecoding.h"
+#include "view/documentview.h"
 
 #include <QDir>
 #include <QFile>

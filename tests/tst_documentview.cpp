@@ -1,9 +1,9 @@
 // The document view's operations and their position contract: character i of Text() is the
 // character at selection position i, line breaks counting as one in both.
-#include "app/apperror.h"
-#include "app/documentview.h"
-#include "app/units.h"
+#include "forms/apperror.h"
+#include "forms/units.h"
 #include "support/testsupport.h"
+#include "view/documentview.h"
 
 #include <QFontDatabase>
 #include <QTextBlock>

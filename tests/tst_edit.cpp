@@ -1,12 +1,12 @@
 // The Edit menu: Cut, Copy and Paste through the clipboard with Paste's availability, the
 // line selection by simulated keys, and the date/time stamp in the user's regional settings.
-#include "app/apperror.h"
-#include "app/documentview.h"
 #include "app/form1.h"
-#include "edit/clipboard.h"
-#include "edit/datetimetext.h"
-#include "edit/keystrokes.h"
+#include "forms/apperror.h"
+#include "platform/clipboard.h"
+#include "platform/datetimetext.h"
+#include "platform/keystrokes.h"
 #include "support/testsupport.h"
+#include "view/documentview.h"
 
 #include <QAction>
 #include <QClipboard>

@@ -1,12 +1,12 @@
 // File > Open and File > Close File on the main window, driven through the menu and the real
 // file dialog: the dialog's filter, preselected entry and empty name on every Open, a name typed
 // by the user, cancel, a file that cannot be read, and Close File.
-#include "app/documentview.h"
 #include "app/form1.h"
-#include "app/msgbox.h"
 #include "app/statusbar.h"
-#include "file/commondialog.h"
+#include "forms/msgbox.h"
+#include "platform/commondialog.h"
 #include "support/testsupport.h"
+#include "view/documentview.h"
 
 #include <QAction>
 #include <QComboBox>

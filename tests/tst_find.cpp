@@ -1,9 +1,9 @@
 // The find dialog and the highlight-all search, driven as a user does: Edit > Find, a word typed
 // into Text1, a press of Search; the marks are read back from the main window's view.
-#include "app/documentview.h"
 #include "app/form1.h"
 #include "find/form2.h"
 #include "support/testsupport.h"
+#include "view/documentview.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -1,8 +1,8 @@
 // The forms runtime: single instances, load and unload with the close request, the end of the
 // program, the event guard with its default error report, message boxes and the mouse pointer.
-#include "app/apperror.h"
-#include "app/forms.h"
-#include "app/msgbox.h"
+#include "forms/apperror.h"
+#include "forms/forms.h"
+#include "forms/msgbox.h"
 #include "support/testsupport.h"
 
 #include <QApplication>
@@ -122,7 +122,8 @@ private Q_SLOTS:
     void guardReportsEscapingErrorsAndGoesOn()
     {
         TestSupport::MessageBoxes boxes;
-        Forms::guard([] { throw AppError(AppError::FileNotFound, QStringLiteral("File not found")); });
+        Forms::guard(
+            [] { throw AppError(AppError::FileNotFound, QStringLiteral("File not found")); });
         Forms::guard([] { checkedAdd(INT_MAX, 1); });
         QCOMPARE(boxes.shown().size(), 2);
         QVERIFY(boxes.shown()[0].text.contains(QStringLiteral("53")));
@@ -170,8 +171,9 @@ private Q_SLOTS:
             << 36 << QString() << QList<B> { B::Yes, B::No } << int(QMessageBox::Question)
             << int(B::Yes) << "Glimmer";
         QTest::newRow("yes/no/cancel exclamation, third default")
-            << (3 + 48 + 512) << QStringLiteral("Own title") << QList<B> { B::Yes, B::No, B::Cancel }
-            << int(QMessageBox::Warning) << int(B::Cancel) << "Own title";
+            << (3 + 48 + 512) << QStringLiteral("Own title")
+            << QList<B> { B::Yes, B::No, B::Cancel } << int(QMessageBox::Warning) << int(B::Cancel)
+            << "Own title";
         QTest::newRow("retry/cancel critical, second default")
             << (5 + 16 + 256) << QString() << QList<B> { B::Retry, B::Cancel }
             << int(QMessageBox::Critical) << int(B::Cancel) << "Glimmer";

@@ -1,12 +1,12 @@
 // The main window as defined: caption, geometry in twips, fonts, colours, controls and their
 // order, the status bar's docking, the menu tree with its shortcuts, and the state after start.
-#include "app/documentview.h"
 #include "app/form1.h"
 #include "app/statusbar.h"
-#include "app/terminalfont.h"
-#include "app/units.h"
-#include "file/commondialog.h"
+#include "forms/units.h"
+#include "platform/commondialog.h"
 #include "support/testsupport.h"
+#include "view/documentview.h"
+#include "view/terminalfont.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -113,7 +113,8 @@ private Q_SLOTS:
                 QString line = QStringLiteral("  ") + item->objectName() + QLatin1Char('=')
                     + (item->isSeparator() ? QStringLiteral("-") : item->text());
                 if (!item->shortcut().isEmpty())
-                    line += QLatin1Char(' ') + item->shortcut().toString(QKeySequence::PortableText);
+                    line
+                        += QLatin1Char(' ') + item->shortcut().toString(QKeySequence::PortableText);
                 seen << line;
                 QVERIFY(item->isVisible());
                 QVERIFY(!item->isChecked());

@@ -1,9 +1,9 @@
 // Registry export files, the read-only registry made of them, and Windows path text on the
 // local file tree.
-#include "about/regfile.h"
-#include "about/registry.h"
-#include "about/winpath.h"
-#include "app/apperror.h"
+#include "forms/apperror.h"
+#include "platform/regfile.h"
+#include "platform/registry.h"
+#include "platform/winpath.h"
 #include "support/testsupport.h"
 
 #include <QDir>

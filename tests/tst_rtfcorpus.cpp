@@ -1,8 +1,8 @@
 // Real RTF documents from other projects' test suites, read as the view reads them, their text
 // compared with a reference made by another reader (compare_text.py, lenient).
-#include "app/documentview.h"
-#include "app/rtfreader.h"
+#include "rtf/rtfreader.h"
 #include "support/testsupport.h"
+#include "view/documentview.h"
 
 #include <QDir>
 #include <QFile>

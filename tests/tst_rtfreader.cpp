@@ -1,8 +1,8 @@
 // The RTF reader: groups, destinations, code pages, Unicode, special characters, formatting,
 // tables, pictures and input meant to break it.
-#include "app/documentview.h"
-#include "app/rtfreader.h"
+#include "rtf/rtfreader.h"
 #include "support/testsupport.h"
+#include "view/documentview.h"
 
 #include <QBuffer>
 #include <QImage>

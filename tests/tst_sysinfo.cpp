@@ -1,10 +1,10 @@
 // The System Info button: the two registry lookups, the folder check and the start of the tool,
 // with every way it can fail ending in one message.
 #include "about/frmabout.h"
-#include "about/programstart.h"
-#include "about/registry.h"
-#include "about/winpath.h"
-#include "app/apperror.h"
+#include "forms/apperror.h"
+#include "platform/programstart.h"
+#include "platform/registry.h"
+#include "platform/winpath.h"
 #include "support/testsupport.h"
 
 #include <QApplication>

@@ -3,8 +3,8 @@
 //
 // usage: dumpview [--runs] [--shot IMAGE.png] FILE
 //   --shot also saves a picture of the view (800 x 600) as the program would show it.
-#include "app/apperror.h"
-#include "app/documentview.h"
+#include "forms/apperror.h"
+#include "view/documentview.h"
 
 #include <QApplication>
 #include <QTextBlock>

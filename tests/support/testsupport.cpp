@@ -1,14 +1,14 @@
 #include "support/testsupport.h"
 
-#include "app/forms.h"
-#include "app/msgbox.h"
+#include "forms/forms.h"
+#include "forms/msgbox.h"
 
 #include <QAbstractButton>
-#include <QPushButton>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QPointer>
+#include <QPushButton>
 #include <QWidget>
 #include <algorithm>
 
@@ -48,7 +48,7 @@ EndWatcher::~EndWatcher()
 
 void closeAllWindows()
 {
-    Forms::setEndHandler([] { });
+    Forms::setEndHandler([] {});
     Forms::resetEnded();
     Forms::end(); // nothing asks any more while the windows go
     // Deleting a window deletes the windows it owns: keep guarded pointers to all of them.

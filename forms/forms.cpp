@@ -1,0 +1,132 @@
+#include "forms/forms.h"
+
+#include "forms/msgbox.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+
+namespace Forms {
+
+namespace {
+    bool g_ended = false;
+    int g_pointer = DefaultPointer;
+    std::function<void()>& endHandler()
+    {
+        static std::function<void()> handler;
+        return handler;
+    }
+}
+
+void reportError(const AppError& error)
+{
+    MsgBox::show(
+        QStringLiteral("Run-time error '%1':\n\n%2").arg(error.number()).arg(error.description()),
+        MsgBox::OkOnly | MsgBox::Critical);
+}
+
+void guard(const std::function<void()>& procedure)
+{
+    if (g_ended)
+        return;
+    try {
+        procedure();
+    } catch (const AppError& error) {
+        reportError(error);
+    } catch (const std::bad_alloc&) {
+        reportError(AppError(7, QStringLiteral("Out of memory")));
+    } catch (const std::exception& error) {
+        reportError(AppError(
+            51, QStringLiteral("Internal error: %1").arg(QString::fromUtf8(error.what()))));
+    }
+}
+
+void end()
+{
+    if (g_ended)
+        return;
+    g_ended = true;
+    if (endHandler()) {
+        endHandler()();
+        return;
+    }
+    // Take every window down at once, without asking any of them, then leave the event loop.
+    for (QWidget* window : QApplication::topLevelWidgets())
+        window->hide();
+    QCoreApplication::exit(0);
+}
+
+bool hasEnded() { return g_ended; }
+
+void setEndHandler(std::function<void()> onEnd) { endHandler() = std::move(onEnd); }
+
+void resetEnded() { g_ended = false; }
+
+void setMousePointer(int pointer)
+{
+    if (pointer == g_pointer)
+        return;
+    while (QGuiApplication::overrideCursor())
+        QGuiApplication::restoreOverrideCursor();
+    if (pointer == ArrowHourglass)
+        QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor));
+    g_pointer = pointer;
+}
+
+int mousePointer() { return g_pointer; }
+
+} // namespace Forms
+
+Form::Form(QWidget* parent, Qt::WindowFlags flags)
+    : QWidget(parent, flags)
+{
+}
+
+void Form::load()
+{
+    if (m_loaded)
+        return;
+    m_loaded = true;
+    Forms::guard([this] { Form_Load(); });
+}
+
+void Form::showModeless()
+{
+    load();
+    show();
+    raise();
+    activateWindow();
+}
+
+bool Form::unload(int unloadMode)
+{
+    if (m_unloading)
+        return true;
+    m_pendingUnloadMode = unloadMode;
+    const bool closed = close();
+    m_pendingUnloadMode = Forms::FormControlMenu;
+    return closed;
+}
+
+void Form::Form_QueryUnload(int&, int) { }
+
+void Form::closeEvent(QCloseEvent* event)
+{
+    if (Forms::hasEnded() || m_unloading) {
+        event->accept();
+        return;
+    }
+    int cancel = 0;
+    const int mode = m_pendingUnloadMode;
+    Forms::guard([&] { Form_QueryUnload(cancel, mode); });
+    if (cancel != 0 || Forms::hasEnded()) {
+        // Ended windows are already gone with the program; a cancelled one stays as it was.
+        if (cancel != 0)
+            event->ignore();
+        else
+            event->accept();
+        return;
+    }
+    m_unloading = true;
+    event->accept();
+}

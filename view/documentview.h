@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QKeySequence>
+#include <QList>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <cstdint>
+
+// The main window's document view: the only copy of the document. It offers the operations the
+// commands use (Text, SelText, SelStart, SelLength, SelColor, SelBold, LoadFile), with this
+// contract: character i of Text() is the character at selection position i, a line break
+// counting as one in both.
+class DocumentView : public QTextEdit {
+    Q_OBJECT
+public:
+    explicit DocumentView(QWidget* parent = nullptr);
+
+    // The whole text, plain: line breaks as '\n', pictures as U+FFFC, table and cell bounds as
+    // '\n'; every other character as it is (a no-break space stays one).
+    QString Text() const;
+    // Replaces the whole content with plain text; formatting from before is gone.
+    void setText(const QString& text);
+
+    QString SelText() const;
+    // Replaces the selection (or inserts at the caret) with plain text.
+    void setSelText(const QString& text);
+
+    std::int32_t SelStart() const;
+    // Moves the caret there (clamped to the text) with nothing selected.
+    void setSelStart(std::int32_t position);
+    std::int32_t SelLength() const;
+    // Selects that many characters from SelStart on (clamped to the text).
+    void setSelLength(std::int32_t length);
+    // Colour number (red + 256 green + 65536 blue) of the selected characters.
+    void setSelColor(std::uint32_t color);
+    void setSelBold(bool bold);
+
+    // Replaces the whole content by the file's: RTF with its formatting, anything else as plain
+    // text (text/textdecoding.h says how its bytes become characters). Raises AppError and leaves
+    // the content as it was when the file cannot be shown: no name, no such file, a folder, no
+    // permission, not a regular file, a read error, or larger than MaxFileSize.
+    void LoadFile(const QString& path);
+    static constexpr qint64 MaxFileSize = qint64(256) * 1024 * 1024;
+
+    // Many operations in a row (a search that marks every match): the selection is moved on the
+    // screen once at the end, and the document is laid out again once, not once per operation.
+    class Batch {
+    public:
+        explicit Batch(DocumentView* view);
+        ~Batch();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+
+    private:
+        DocumentView* m_view;
+    };
+
+    // Key sequences that belong to the window's menu: the view leaves them to the menu even
+    // where it has a binding of its own (Ctrl+A, Ctrl+C, ...).
+    void setReservedShortcuts(const QList<QKeySequence>& shortcuts);
+
+    // Puts a new content in place in one step (used by the file loaders).
+    void replaceDocument(QTextDocument* document);
+    // Formats of an empty document in the view's font, for loaders that fill a new document.
+    QTextDocument* newDocument() const;
+    // Fills a new document with plain text, wrapped in the way that suits it. Lines are grouped
+    // into paragraphs of a few thousand characters (line separators inside, shown as '\n' by
+    // Text()), which makes large documents quick to build and lay out.
+    void setPlainContent(QTextDocument* document, QString text) const;
+
+protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    void insertFromMimeData(const QMimeData* source) override;
+
+private:
+    QTextCursor cursor() const;
+    QColor colorAt(const QTextCharFormat& format) const;
+    // Changes the selection: in a batch the batch's own cursor, changed in place (a copy would
+    // be registered with the document anew for every change), else the view's.
+    template <class Change> void editCursor(Change&& change)
+    {
+        if (m_batchDepth > 0) {
+            change(m_batchCursor);
+            return;
+        }
+        QTextCursor c = textCursor();
+        change(c);
+        setTextCursor(c);
+    }
+    bool isReserved(const QKeyEvent* event) const;
+    void configureDocument(QTextDocument* document, QTextOption::WrapMode wrap) const;
+
+    QList<QKeySequence> m_reserved;
+    int m_batchDepth = 0;
+    QTextCursor m_batchCursor;
+};
