@@ -1,5 +1,7 @@
 #pragma once
 
+#include "rtf/rtfstate.h"
+
 #include <QByteArrayView>
 #include <cstdint>
 
@@ -20,40 +22,15 @@ enum class Keyword : std::uint8_t {
     NestCell,
     NestRow,
     Unicode,
-    UnicodeSkip,
     Bin,
     FootnoteMark,
-    // Characters by name (their text is given in specialCharacter())
+    // A character by name (\bullet, \emdash, ...): KeywordInfo::character
     Character,
-    // Resets
+    // A word that only sets one field of the group's formatting: KeywordInfo::set
+    Setter,
+    // Formatting that needs the font table: \plain (back to the default font) and \f
     Plain,
-    Pard,
-    // Character formatting
     Font,
-    FontSize,
-    Bold,
-    Italic,
-    Underline,
-    UnderlineNone,
-    Strike,
-    Super,
-    Sub,
-    NoSuperSub,
-    Color,
-    Highlight,
-    // Paragraph formatting
-    AlignLeft,
-    AlignCenter,
-    AlignRight,
-    AlignJustify,
-    LeftIndent,
-    RightIndent,
-    FirstIndent,
-    SpaceBefore,
-    SpaceAfter,
-    InTable,
-    Nesting,
-    RowDefaults,
     // Document and font table
     AnsiCodePage,
     DefaultFont,
@@ -87,8 +64,17 @@ enum class Keyword : std::uint8_t {
     PicHeight,
 };
 
-Keyword keyword(QByteArrayView name);
-// The character a Keyword::Character word stands for.
-char16_t specialCharacter(QByteArrayView name);
+// What a control word does to the formatting of its group, given its parameter (hasParam false
+// when the word has none).
+using Setter = void (*)(GroupState& state, int param, bool hasParam);
+
+struct KeywordInfo {
+    Keyword word = Keyword::Unknown;
+    Setter set = nullptr; // for Keyword::Setter
+    char16_t character = 0; // for Keyword::Character
+};
+
+// What the reader knows of a control word; Keyword::Unknown for every word it ignores.
+const KeywordInfo& keyword(QByteArrayView name);
 
 } // namespace Rtf

@@ -33,6 +33,12 @@ namespace {
         void startGroup();
         void endGroup();
         void controlWord(const Token& token);
+        // Whether \* before the word still lets the reader read its group.
+        static bool isReadDestination(Keyword word);
+        void unicodeCharacter(const Token& token);
+        // Document code pages, the font table, \f and \plain, and the colour table.
+        void fontsAndColors(Keyword word, int param);
+        void pictureProperty(Keyword word, int param);
         void controlSymbol(unsigned char symbol);
         void text(QByteArrayView bytes);
         void byte(unsigned char b);
@@ -148,12 +154,10 @@ namespace {
         m_nextIsIgnorable = false;
         const Destination ended = state().destination;
         if (ended == Destination::Picture && m_picture && m_stack.depth() == m_pictureDepth) {
-            if (auto image = m_picture->finish(m_document, ++m_pictureCount)) {
-                m_stack.pop();
+            const auto image = m_picture->finish(m_document, ++m_pictureCount);
+            m_stack.pop();
+            if (image)
                 m_builder.addImage(*image);
-            } else {
-                m_stack.pop();
-            }
             m_picture.reset();
             m_pictureDepth = -1;
             return;
@@ -393,7 +397,6 @@ namespace {
 
     void Reader::controlSymbol(unsigned char symbol)
     {
-        const bool ignorable = m_nextIsIgnorable;
         m_nextIsIgnorable = false;
         switch (symbol) {
         case '\\':
@@ -421,40 +424,33 @@ namespace {
             endParagraph(DocumentBuilder::End::Paragraph);
             return;
         default:
-            (void)ignorable;
             return; // \:, \| and the like: nothing to show
         }
     }
 
     void Reader::controlWord(const Token& token)
     {
-        const Keyword word = keyword(token.text);
+        const KeywordInfo& info = keyword(token.text);
+        const Keyword word = info.word;
         const bool ignorable = m_nextIsIgnorable;
         m_nextIsIgnorable = false;
-        const int param = token.param;
-        const bool on = !token.hasParam || param != 0;
-        GroupState& s = state();
 
-        if (ignorable) {
+        if (ignorable && !isReadDestination(word)) {
             // \* before a word this reader does not read as a destination: the group is skipped.
-            switch (word) {
-            case Keyword::ShapePicture:
-            case Keyword::ListText:
-            case Keyword::TextDestination:
-            case Keyword::FontTable:
-            case Keyword::ColorTable:
-            case Keyword::Picture:
-                break;
-            default:
-                skipGroup();
-                return;
-            }
+            skipGroup();
+            return;
         }
         if (word != Keyword::Unicode && word != Keyword::Character && word != Keyword::Bin)
             flushBytes();
 
         switch (word) {
         case Keyword::Unknown:
+            return;
+        case Keyword::Setter:
+            info.set(state(), token.param, token.hasParam);
+            return;
+        case Keyword::Character:
+            appendChar(info.character);
             return;
         case Keyword::Par:
         case Keyword::Page:
@@ -481,41 +477,101 @@ namespace {
             endParagraph(DocumentBuilder::End::NestedRow);
             return;
         case Keyword::Unicode:
-            if (token.hasParam) {
-                // Negative numbers are how 16-bit writers give the upper half; numbers outside
-                // 16 bits are damage.
-                const bool valid = param >= -32768 && param <= 65535;
-                appendChar(valid ? char16_t(param < 0 ? param + 65536 : param) : char16_t(0xFFFD));
-                skipFallback(s.unicodeSkip);
-            }
-            return;
-        case Keyword::UnicodeSkip:
-            s.unicodeSkip = qBound(0, param, 16);
+            unicodeCharacter(token);
             return;
         case Keyword::Bin: {
-            const QByteArrayView data = m_tokens.takeBytes(token.hasParam ? param : 0);
-            if (s.destination == Destination::Picture && m_picture)
+            const QByteArrayView data = m_tokens.takeBytes(token.hasParam ? token.param : 0);
+            if (state().destination == Destination::Picture && m_picture)
                 m_picture->addBinary(data);
             return;
         }
-        case Keyword::Character:
-            appendChar(specialCharacter(token.text));
-            return;
         case Keyword::FootnoteMark:
             // The mark in the text numbers the footnotes; the body (and its own mark) is skipped.
-            if (s.destination == Destination::Text)
+            if (state().destination == Destination::Text)
                 appendText(QString::number(++m_footnotes));
             return;
+        case Keyword::Plain:
+        case Keyword::Font:
+        case Keyword::AnsiCodePage:
+        case Keyword::DefaultFont:
+        case Keyword::Ansi:
+        case Keyword::Mac:
+        case Keyword::Pc:
+        case Keyword::Pca:
+        case Keyword::FontCharset:
+        case Keyword::FontCodePage:
+        case Keyword::Red:
+        case Keyword::Green:
+        case Keyword::Blue:
+            fontsAndColors(word, token.param);
+            return;
+        case Keyword::FontTable:
+        case Keyword::ColorTable:
+        case Keyword::Picture:
+        case Keyword::ListText:
+        case Keyword::PnText:
+        case Keyword::TextDestination:
+            enterDestination(word);
+            return;
+        case Keyword::ShapePicture:
+            return; // its \pict is read as any other
+        case Keyword::SkippedDestination:
+            skipGroup();
+            return;
+        case Keyword::PngBlip:
+        case Keyword::JpegBlip:
+        case Keyword::OtherBlip:
+        case Keyword::PicWidthGoal:
+        case Keyword::PicHeightGoal:
+        case Keyword::PicScaleX:
+        case Keyword::PicScaleY:
+        case Keyword::PicWidth:
+        case Keyword::PicHeight:
+            pictureProperty(word, token.param);
+            return;
+        }
+    }
+
+    bool Reader::isReadDestination(Keyword word)
+    {
+        switch (word) {
+        case Keyword::ShapePicture:
+        case Keyword::ListText:
+        case Keyword::TextDestination:
+        case Keyword::FontTable:
+        case Keyword::ColorTable:
+        case Keyword::Picture:
+            return true;
+        default:
+            return false;
+        }
+    }
+
+    void Reader::unicodeCharacter(const Token& token)
+    {
+        if (!token.hasParam)
+            return;
+        // Negative numbers are how 16-bit writers give the upper half; numbers outside 16 bits
+        // are damage.
+        const int param = token.param;
+        const bool valid = param >= -32768 && param <= 65535;
+        appendChar(valid ? char16_t(param < 0 ? param + 65536 : param) : char16_t(0xFFFD));
+        skipFallback(state().unicodeSkip);
+    }
+
+    void Reader::fontsAndColors(Keyword word, int param)
+    {
+        GroupState& s = state();
+        const bool inFontTable = s.destination == Destination::FontTable;
+        const bool inColorTable = s.destination == Destination::ColorTable;
+        switch (word) {
         case Keyword::Plain:
             s.chars = CharState();
             s.chars.font = m_defaultFont;
             s.codePage = m_formats.codePageOf(m_defaultFont);
             return;
-        case Keyword::Pard:
-            s.para = ParaState();
-            return;
         case Keyword::Font:
-            if (s.destination == Destination::FontTable) {
+            if (inFontTable) {
                 m_tableFont = param;
                 m_formats.font(param) = FontEntry();
                 m_fontNameDone = false;
@@ -523,74 +579,6 @@ namespace {
             }
             s.chars.font = param;
             s.codePage = m_formats.codePageOf(param);
-            return;
-        case Keyword::FontSize:
-            s.chars.halfPoints = token.hasParam ? qBound(1, param, 3276) : 24;
-            return;
-        case Keyword::Bold:
-            s.chars.bold = on;
-            return;
-        case Keyword::Italic:
-            s.chars.italic = on;
-            return;
-        case Keyword::Underline:
-            s.chars.underline = on;
-            return;
-        case Keyword::UnderlineNone:
-            s.chars.underline = false;
-            return;
-        case Keyword::Strike:
-            s.chars.strike = on;
-            return;
-        case Keyword::Super:
-            s.chars.vertical = CharState::Super;
-            return;
-        case Keyword::Sub:
-            s.chars.vertical = CharState::Sub;
-            return;
-        case Keyword::NoSuperSub:
-            s.chars.vertical = CharState::Baseline;
-            return;
-        case Keyword::Color:
-            s.chars.color = qMax(0, param);
-            return;
-        case Keyword::Highlight:
-            s.chars.highlight = qMax(0, param);
-            return;
-        case Keyword::AlignLeft:
-            s.para.align = ParaState::Left;
-            return;
-        case Keyword::AlignCenter:
-            s.para.align = ParaState::Center;
-            return;
-        case Keyword::AlignRight:
-            s.para.align = ParaState::Right;
-            return;
-        case Keyword::AlignJustify:
-            s.para.align = ParaState::Justify;
-            return;
-        case Keyword::LeftIndent:
-            s.para.leftIndent = param;
-            return;
-        case Keyword::RightIndent:
-            s.para.rightIndent = param;
-            return;
-        case Keyword::FirstIndent:
-            s.para.firstIndent = param;
-            return;
-        case Keyword::SpaceBefore:
-            s.para.spaceBefore = param;
-            return;
-        case Keyword::SpaceAfter:
-            s.para.spaceAfter = param;
-            return;
-        case Keyword::InTable:
-            s.para.inTable = on;
-            return;
-        case Keyword::Nesting:
-            s.para.nesting = qBound(0, param, 1000);
-            return;
-        case Keyword::RowDefaults:
             return;
         case Keyword::AnsiCodePage:
             if (param > 0 && param < 65536)
@@ -616,7 +604,7 @@ namespace {
             m_documentCodePage = 850;
             return;
         case Keyword::FontCharset:
-            if (s.destination == Destination::FontTable) {
+            if (inFontTable) {
                 FontEntry& font = m_formats.font(m_tableFont);
                 // \cpg, where given, names the code page more exactly than the set.
                 if (font.codePage == 0 || font.codePage == CodePage::forCharset(0))
@@ -624,58 +612,57 @@ namespace {
             }
             return;
         case Keyword::FontCodePage:
-            if (s.destination == Destination::FontTable && param > 0 && param < 65536)
+            if (inFontTable && param > 0 && param < 65536)
                 m_formats.font(m_tableFont).codePage = param;
             return;
         case Keyword::Red:
-            if (s.destination == Destination::ColorTable)
-                m_formats.setColorComponent(0, param);
-            return;
         case Keyword::Green:
-            if (s.destination == Destination::ColorTable)
-                m_formats.setColorComponent(8, param);
-            return;
         case Keyword::Blue:
-            if (s.destination == Destination::ColorTable)
-                m_formats.setColorComponent(16, param);
+            if (inColorTable)
+                m_formats.setColorComponent(word == Keyword::Red ? 0
+                        : word == Keyword::Green                 ? 8
+                                                                 : 16,
+                    param);
             return;
-        case Keyword::FontTable:
-        case Keyword::ColorTable:
-        case Keyword::Picture:
-        case Keyword::ListText:
-        case Keyword::PnText:
-        case Keyword::TextDestination:
-            enterDestination(word);
+        default:
             return;
-        case Keyword::ShapePicture:
-            return; // its \pict is read as any other
-        case Keyword::SkippedDestination:
-            skipGroup();
+        }
+    }
+
+    void Reader::pictureProperty(Keyword word, int param)
+    {
+        if (!m_picture || state().destination != Destination::Picture)
             return;
+        Picture& p = *m_picture;
+        switch (word) {
         case Keyword::PngBlip:
+            p.setKind(Picture::Png);
+            return;
         case Keyword::JpegBlip:
+            p.setKind(Picture::Jpeg);
+            return;
         case Keyword::OtherBlip:
-            if (m_picture && s.destination == Destination::Picture)
-                m_picture->setKind(word == Keyword::PngBlip ? Picture::Png
-                        : word == Keyword::JpegBlip         ? Picture::Jpeg
-                                                            : Picture::Other);
+            p.setKind(Picture::Other);
             return;
         case Keyword::PicWidthGoal:
+            p.widthGoal = param;
+            return;
         case Keyword::PicHeightGoal:
+            p.heightGoal = param;
+            return;
         case Keyword::PicScaleX:
+            p.scaleX = param;
+            return;
         case Keyword::PicScaleY:
+            p.scaleY = param;
+            return;
         case Keyword::PicWidth:
+            p.width = param;
+            return;
         case Keyword::PicHeight:
-            if (m_picture && s.destination == Destination::Picture) {
-                Picture& p = *m_picture;
-                int* field = word == Keyword::PicWidthGoal ? &p.widthGoal
-                    : word == Keyword::PicHeightGoal       ? &p.heightGoal
-                    : word == Keyword::PicScaleX           ? &p.scaleX
-                    : word == Keyword::PicScaleY           ? &p.scaleY
-                    : word == Keyword::PicWidth            ? &p.width
-                                                           : &p.height;
-                *field = param;
-            }
+            p.height = param;
+            return;
+        default:
             return;
         }
     }
