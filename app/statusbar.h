@@ -13,7 +13,6 @@ public:
     QString SimpleText() const;
     void setSimpleText(const QString& text);
 
-    int panelCount() const { return 1; }
     int panelWidth() const; // in pixels: 1440 twips
 
 private:

@@ -22,22 +22,6 @@ std::int32_t checkedAdd(std::int32_t a, std::int32_t b)
     return result;
 }
 
-std::int32_t checkedSub(std::int32_t a, std::int32_t b)
-{
-    std::int32_t result;
-    if (__builtin_sub_overflow(a, b, &result))
-        overflowed();
-    return result;
-}
-
-std::int32_t checkedMul(std::int32_t a, std::int32_t b)
-{
-    std::int32_t result;
-    if (__builtin_mul_overflow(a, b, &result))
-        overflowed();
-    return result;
-}
-
 std::int32_t checkedInt32(std::int64_t value)
 {
     if (value < std::numeric_limits<std::int32_t>::min()

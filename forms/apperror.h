@@ -13,8 +13,8 @@ public:
     // Numbers of the errors the program raises itself.
     enum Number : int {
         Overflow = 6,
+        BadFileName = 52,
         FileNotFound = 53,
-        FileAlreadyOpen = 55,
         DeviceIoError = 57,
         PermissionDenied = 70,
         PathFileAccessError = 75,
@@ -23,10 +23,8 @@ public:
         InvalidPropertyValue = 380,
         FileTooLarge = 31036,
         NotAFile = 31037,
-        InvalidFileFormat = 321,
         ClipboardError = 521,
         FloatingPointError = 16,
-        ProgramStartFailed = 31038,
     };
 
     AppError(int number, QString description);
@@ -43,7 +41,5 @@ private:
 
 // Signed 32-bit arithmetic that raises Overflow instead of wrapping.
 std::int32_t checkedAdd(std::int32_t a, std::int32_t b);
-std::int32_t checkedSub(std::int32_t a, std::int32_t b);
-std::int32_t checkedMul(std::int32_t a, std::int32_t b);
 // Narrowing of a wider count (a QString size, say) to the program's 32-bit integers.
 std::int32_t checkedInt32(std::int64_t value);

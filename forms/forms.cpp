@@ -11,11 +11,6 @@ namespace Forms {
 namespace {
     bool g_ended = false;
     int g_pointer = DefaultPointer;
-    std::function<void()>& endHandler()
-    {
-        static std::function<void()> handler;
-        return handler;
-    }
 }
 
 void reportError(const AppError& error)
@@ -46,10 +41,11 @@ void end()
     if (g_ended)
         return;
     g_ended = true;
-    if (endHandler()) {
-        endHandler()();
-        return;
-    }
+    CurrentEnding::current().finish();
+}
+
+void QuitProgram::finish()
+{
     // Take every window down at once, without asking any of them, then leave the event loop.
     for (QWidget* window : QApplication::topLevelWidgets())
         window->hide();
@@ -57,8 +53,6 @@ void end()
 }
 
 bool hasEnded() { return g_ended; }
-
-void setEndHandler(std::function<void()> onEnd) { endHandler() = std::move(onEnd); }
 
 void resetEnded() { g_ended = false; }
 

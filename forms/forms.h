@@ -1,6 +1,7 @@
 #pragma once
 
 #include "forms/apperror.h"
+#include "forms/seam.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -39,8 +40,22 @@ template <class Receiver> auto handler(Receiver* receiver, void (Receiver::*proc
 void end();
 bool hasEnded();
 // Tests watch the end instead of letting it quit the test program, and start over afterwards.
-void setEndHandler(std::function<void()> onEnd);
 void resetEnded();
+
+// What end() does once the program counts as ended: the program takes every window down and
+// leaves the event loop; tests put in an ending that only records the call.
+class Ending {
+public:
+    virtual ~Ending() = default;
+    virtual void finish() = 0;
+};
+
+class QuitProgram : public Ending {
+public:
+    void finish() override;
+};
+
+using CurrentEnding = Seam<Ending, QuitProgram>;
 
 // Application-wide mouse pointer: 13 is the arrow with hourglass, 0 each window's own.
 enum MousePointer : int { DefaultPointer = 0, ArrowHourglass = 13 };

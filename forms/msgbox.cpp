@@ -10,12 +10,6 @@ namespace MsgBox {
 
 namespace {
 
-    Responder& responder()
-    {
-        static Responder instance;
-        return instance;
-    }
-
     struct ButtonSpec {
         QMessageBox::StandardButton button;
         int answer;
@@ -60,8 +54,6 @@ namespace {
 } // namespace
 
 QString applicationTitle() { return QString::fromUtf8(GLIMMER_TITLE); }
-
-void setResponder(Responder r) { responder() = std::move(r); }
 
 int answerFor(const QMessageBox&, int standardButton)
 {
@@ -112,9 +104,11 @@ int show(const QString& prompt, int style, const QString& title)
         }
     }
 
-    if (responder())
-        return responder()(box);
+    return Current::current().answer(box);
+}
 
+int ModalPresenter::answer(QMessageBox& box)
+{
     box.exec();
     QAbstractButton* clicked = box.clickedButton();
     return clicked ? answerFor(box, box.standardButton(clicked)) : Cancel;

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "forms/seam.h"
+
 #include <QString>
-#include <functional>
 
 class QMessageBox;
 
@@ -33,10 +34,21 @@ QString applicationTitle();
 // Shows the box and waits for the answer. An empty title means the application title.
 int show(const QString& prompt, int style = OkOnly, const QString& title = QString());
 
-// Tests answer boxes without a person: while a responder is set, show() builds the box exactly
-// as it would be shown and hands it to the responder, whose return value is the answer.
-using Responder = std::function<int(QMessageBox& box)>;
-void setResponder(Responder responder);
+// Who answers a box once show() has built it: the user, through the modal box, or in tests a
+// stand-in that sees the box exactly as it would be shown.
+class Presenter {
+public:
+    virtual ~Presenter() = default;
+    // Returns the answer code of the button chosen.
+    virtual int answer(QMessageBox& box) = 0;
+};
+
+class ModalPresenter : public Presenter {
+public:
+    int answer(QMessageBox& box) override;
+};
+
+using Current = Seam<Presenter, ModalPresenter>;
 
 // Maps a button of a built box to its answer code (for responders that press a button).
 int answerFor(const QMessageBox& box, int standardButton);

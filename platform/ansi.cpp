@@ -1,49 +1,59 @@
 #include "platform/ansi.h"
 
-#include <array>
+#include <QHash>
+#include <QStringDecoder>
 
 namespace Ansi {
 
 namespace {
-    // Bytes 0x80 to 0x9F; the five the code page leaves undefined keep their C1 control codes.
-    constexpr std::array<char16_t, 32> HighControls { 0x20AC, 0x0081, 0x201A, 0x0192, 0x201E,
-        0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-        0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161,
-        0x203A, 0x0153, 0x009D, 0x017E, 0x0178 };
-
-    char16_t charFor(unsigned char byte)
+    // Every byte's character, as the system's converter gives it: 0x80 to 0x9F are the code
+    // page's typographic characters, and the five it leaves undefined keep their C1 control codes.
+    const QString& characters()
     {
-        if (byte >= 0x80 && byte <= 0x9F)
-            return HighControls[byte - 0x80];
-        return byte;
+        static const QString table = [] {
+            QByteArray bytes(256, Qt::Uninitialized);
+            for (int b = 0; b < 256; ++b)
+                bytes[b] = char(b);
+            QStringDecoder decoder("windows-1252");
+            QString text = decoder(bytes);
+            // Without a converter for the code page, Latin-1 is right for all but 0x80 to 0x9F.
+            return decoder.isValid() && text.size() == 256 ? text : QString::fromLatin1(bytes);
+        }();
+        return table;
     }
 
-    char byteFor(char16_t c)
+    // The way back, for the characters above ASCII.
+    const QHash<char16_t, char>& bytesOf()
     {
-        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
-            return char(c);
-        for (std::size_t i = 0; i < HighControls.size(); ++i) {
-            if (HighControls[i] == c)
-                return char(0x80 + i);
-        }
-        return '?';
+        static const QHash<char16_t, char> reverse = [] {
+            QHash<char16_t, char> map;
+            const QString& table = characters();
+            for (int b = 0x80; b < 256; ++b)
+                map.insert(table[b].unicode(), char(b));
+            return map;
+        }();
+        return reverse;
     }
 }
 
 QString toUnicode(QByteArrayView bytes)
 {
+    const QString& table = characters();
     QString text(bytes.size(), Qt::Uninitialized);
     QChar* out = text.data();
     for (qsizetype i = 0; i < bytes.size(); ++i)
-        out[i] = QChar(charFor(static_cast<unsigned char>(bytes[i])));
+        out[i] = table[static_cast<unsigned char>(bytes[i])];
     return text;
 }
 
 QByteArray fromUnicode(QStringView text)
 {
+    const QHash<char16_t, char>& reverse = bytesOf();
     QByteArray bytes(text.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < text.size(); ++i)
-        bytes[i] = byteFor(text[i].unicode());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        bytes[i] = c < 0x80 ? char(c) : reverse.value(c, '?');
+    }
     return bytes;
 }
 

@@ -9,8 +9,6 @@ namespace Clipboard {
 
 namespace {
 
-    Backend* g_backend = nullptr;
-
     QClipboard* systemClipboard()
     {
         QClipboard* clipboard = qobject_cast<QGuiApplication*>(QCoreApplication::instance())
@@ -24,24 +22,20 @@ namespace {
 
 } // namespace
 
-void setText(const QString& text)
+void setText(const QString& text) { Current::current().putText(text); }
+
+QString text() { return Current::current().getText(); }
+
+void SystemClipboard::putText(const QString& text)
 {
-    if (g_backend) {
-        g_backend->putText(text);
-        return;
-    }
     // setText offers the characters as text/plain (UTF-8) and nothing else.
     systemClipboard()->setText(text, QClipboard::Clipboard);
 }
 
-QString text()
+QString SystemClipboard::getText()
 {
-    if (g_backend)
-        return g_backend->getText();
     // text() reads the plain text only and gives the empty text when there is none.
     return systemClipboard()->text(QClipboard::Clipboard);
 }
-
-void setBackend(Backend* backend) { g_backend = backend; }
 
 } // namespace Clipboard

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "forms/seam.h"
+
 #include <QString>
 
 // The system clipboard, plain text only: the program puts characters there and gets characters
@@ -23,8 +25,12 @@ public:
     virtual QString getText() = 0;
 };
 
-// Replaces the system clipboard with the given one until it is set back to nullptr. The caller
-// keeps ownership.
-void setBackend(Backend* backend);
+class SystemClipboard : public Backend {
+public:
+    void putText(const QString& text) override;
+    QString getText() override;
+};
+
+using Current = Seam<Backend, SystemClipboard>;
 
 } // namespace Clipboard

@@ -3,21 +3,16 @@
 #include <QComboBox>
 #include <QFileDialog>
 
-namespace {
-CommonDialog::Driver& driver()
-{
-    static CommonDialog::Driver instance;
-    return instance;
-}
-}
-
 CommonDialog::CommonDialog(QWidget* owner)
     : QObject(owner)
     , m_owner(owner)
 {
 }
 
-void CommonDialog::setDriver(Driver d) { driver() = std::move(d); }
+bool CommonDialog::ModalPresenter::run(QFileDialog& dialog)
+{
+    return dialog.exec() == QDialog::Accepted;
+}
 
 QList<CommonDialog::FilterEntry> CommonDialog::parseFilter(const QString& filter)
 {
@@ -68,7 +63,7 @@ void CommonDialog::ShowOpen()
     if (!m_fileName.isEmpty())
         dialog.selectFile(m_fileName);
 
-    const bool accepted = driver() ? driver()(dialog) : dialog.exec() == QDialog::Accepted;
+    const bool accepted = Current::current().run(dialog);
     const QStringList chosen = accepted ? dialog.selectedFiles() : QStringList();
     m_fileName = chosen.isEmpty() ? QString() : chosen.first();
     if (!accepted)

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "forms/seam.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <functional>
 
 class QFileDialog;
 
@@ -31,10 +32,19 @@ public:
     };
     static QList<FilterEntry> parseFilter(const QString& filter);
 
-    // Tests drive the real dialog: the hook sees it after it is set up and before it is shown,
-    // and returns what the user would do (accept with a name, or cancel).
-    using Driver = std::function<bool(QFileDialog& dialog)>;
-    static void setDriver(Driver driver);
+    // Who works the dialog once it is set up: the user, through the modal dialog, or in tests
+    // a stand-in that sees the real dialog and does what the user would (accept with a name, or
+    // cancel). Returns whether the dialog was accepted.
+    class Presenter {
+    public:
+        virtual ~Presenter() = default;
+        virtual bool run(QFileDialog& dialog) = 0;
+    };
+    class ModalPresenter : public Presenter {
+    public:
+        bool run(QFileDialog& dialog) override;
+    };
+    using Current = Seam<Presenter, ModalPresenter>;
 
 private:
     QWidget* m_owner;

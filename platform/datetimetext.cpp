@@ -10,22 +10,6 @@ namespace DateTimeText {
 
 namespace {
 
-    Clock& clock()
-    {
-        static Clock instance;
-        return instance;
-    }
-
-    std::tm systemNow()
-    {
-        const std::time_t seconds = std::time(nullptr);
-        std::tm local {};
-        if (seconds == std::time_t(-1) || !localtime_r(&seconds, &local))
-            throw AppError(AppError::InvalidProcedureCall,
-                QStringLiteral("The current date and time cannot be read"));
-        return local;
-    }
-
     // Takes up the user's LC_TIME setting as it stands now (LC_ALL, LC_TIME, LANG). A setting
     // that names a locale this system does not have falls back to the C library's own "C".
     void useUserTimeLocale()
@@ -53,9 +37,17 @@ namespace {
 
 } // namespace
 
-std::tm now() { return clock() ? clock()() : systemNow(); }
+std::tm now() { return Current::current().now(); }
 
-void setClock(Clock c) { clock() = std::move(c); }
+std::tm SystemClock::now()
+{
+    const std::time_t seconds = std::time(nullptr);
+    std::tm local {};
+    if (seconds == std::time_t(-1) || !localtime_r(&seconds, &local))
+        throw AppError(AppError::InvalidProcedureCall,
+            QStringLiteral("The current date and time cannot be read"));
+    return local;
+}
 
 QString shortDate(const std::tm& moment) { return format(L"%x", moment); }
 

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "forms/seam.h"
+
 #include <QString>
 #include <ctime>
-#include <functional>
 
 // The current date and time and their text in the user's regional settings: the short date
 // format and the long time format of the C library's LC_TIME locale (what strftime's %x and %X
@@ -12,10 +13,19 @@ namespace DateTimeText {
 // The current local date and time, broken down.
 std::tm now();
 
-// The clock that now() reads. Tests put in a clock of their own; an empty one brings back the
-// system clock.
-using Clock = std::function<std::tm()>;
-void setClock(Clock clock);
+// The clock that now() reads: the system's local time, or in tests a clock of their own.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual std::tm now() = 0;
+};
+
+class SystemClock : public Clock {
+public:
+    std::tm now() override;
+};
+
+using Current = Seam<Clock, SystemClock>;
 
 // The date of the moment in the user's short date format (%x).
 QString shortDate(const std::tm& moment);

@@ -1,5 +1,6 @@
 #include "platform/regfile.h"
 
+#include "forms/hexdigit.h"
 #include "platform/ansi.h"
 
 #include <QStringList>
@@ -23,8 +24,6 @@ namespace {
         return names;
     }
 
-    bool isTextType(std::uint32_t type) { return type == 1 || type == 2 || type == 7; }
-
     QByteArray utf16le(QStringView text)
     {
         QByteArray bytes;
@@ -36,32 +35,6 @@ namespace {
         return bytes;
     }
 
-    // UTF-16LE after a byte-order mark; the bytes need not be aligned (the file is raw input).
-    QString decodeUtf16le(QByteArrayView bytes)
-    {
-        const qsizetype units = bytes.size() / 2;
-        QString text(units, Qt::Uninitialized);
-        QChar* out = text.data();
-        for (qsizetype i = 0; i < units; ++i) {
-            const auto lo = static_cast<unsigned char>(bytes[2 * i]);
-            const auto hi = static_cast<unsigned char>(bytes[2 * i + 1]);
-            out[i] = QChar(char16_t(lo | (hi << 8)));
-        }
-        return text;
-    }
-
-    int hexDigit(QChar c)
-    {
-        const char16_t u = c.unicode();
-        if (u >= '0' && u <= '9')
-            return u - '0';
-        if (u >= 'a' && u <= 'f')
-            return u - 'a' + 10;
-        if (u >= 'A' && u <= 'F')
-            return u - 'A' + 10;
-        return -1;
-    }
-
     // A hexadecimal number of 1 to 8 digits filling the whole text.
     std::optional<std::uint32_t> hexNumber(QStringView text)
     {
@@ -69,7 +42,7 @@ namespace {
             return std::nullopt;
         std::uint32_t n = 0;
         for (QChar c : text) {
-            const int d = hexDigit(c);
+            const int d = hexDigitValue(c.unicode());
             if (d < 0)
                 return std::nullopt;
             n = (n << 4) | std::uint32_t(d);
@@ -341,7 +314,7 @@ Hive parse(QByteArrayView bytes)
     QString text;
     if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF
         && static_cast<unsigned char>(bytes[1]) == 0xFE) {
-        text = decodeUtf16le(bytes.sliced(2));
+        text = fromUtf16le(bytes.sliced(2));
         if (firstLine(text) == Header5)
             hive.format = Format::Version5;
     } else {
@@ -353,6 +326,21 @@ Hive parse(QByteArrayView bytes)
         return hive;
     Reader(hive, text).run();
     return hive;
+}
+
+bool isTextType(std::uint32_t type) { return type == 1 || type == 2 || type == 7; }
+
+QString fromUtf16le(QByteArrayView bytes)
+{
+    const qsizetype units = bytes.size() / 2;
+    QString text(units, Qt::Uninitialized);
+    QChar* out = text.data();
+    for (qsizetype i = 0; i < units; ++i) {
+        const auto lo = static_cast<unsigned char>(bytes[2 * i]);
+        const auto hi = static_cast<unsigned char>(bytes[2 * i + 1]);
+        out[i] = QChar(char16_t(lo | (hi << 8)));
+    }
+    return text;
 }
 
 } // namespace RegFile

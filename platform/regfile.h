@@ -37,6 +37,13 @@ struct Hive {
     Key root;
 };
 
+// Whether values of the type hold text (1 text, 2 expandable text, 7 multiple texts).
+bool isTextType(std::uint32_t type);
+
+// The UTF-16LE code units of a text value or a file, as they are: an odd last byte is dropped,
+// and the bytes need not be aligned in memory.
+QString fromUtf16le(QByteArrayView bytes);
+
 // Names in the registry compare without regard to case.
 QString fold(QStringView name);
 

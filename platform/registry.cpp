@@ -12,26 +12,13 @@ namespace Registry {
 namespace {
     constexpr std::uint32_t ReadOnlyAccess = Read | Wow64Key64 | Wow64Key32;
 
-    bool isTextType(std::uint32_t type)
-    {
-        return type == Text || type == ExpandableText || type == MultiText;
-    }
-
     // The reader asks for ANSI text: UTF-16LE code units become one byte each. An odd byte at the
     // end is half a character and is dropped.
     QByteArray ansiData(const RegFile::Value& value)
     {
-        if (!isTextType(value.type))
+        if (!RegFile::isTextType(value.type))
             return value.data;
-        const QByteArray& d = value.data;
-        QString text;
-        text.reserve(d.size() / 2);
-        for (qsizetype i = 0; i + 1 < d.size(); i += 2) {
-            const auto lo = static_cast<unsigned char>(d[i]);
-            const auto hi = static_cast<unsigned char>(d[i + 1]);
-            text.append(QChar(char16_t(lo | (hi << 8))));
-        }
-        return Ansi::fromUnicode(text);
+        return Ansi::fromUnicode(RegFile::fromUtf16le(value.data));
     }
 }
 

@@ -8,7 +8,6 @@
 namespace WinPath {
 
 namespace {
-    constexpr int BadFileName = 52;
 
     bool isSeparator(QChar c) { return c == u'\\' || c == u'/'; }
 
@@ -31,7 +30,7 @@ namespace {
 QString toLocal(const QString& windowsPath)
 {
     if (windowsPath.contains(QChar(0)))
-        throw AppError(BadFileName, QStringLiteral("Bad file name or number"));
+        throw AppError(AppError::BadFileName, QStringLiteral("Bad file name or number"));
     QStringView rest(windowsPath);
     // One file tree: every drive letter stands for it.
     if (rest.size() >= 2 && rest[1] == u':' && rest[0].isLetter() && rest[0].unicode() < 0x80)

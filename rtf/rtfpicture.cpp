@@ -1,7 +1,7 @@
 #include "rtf/rtfpicture.h"
 
+#include "forms/hexdigit.h"
 #include "forms/units.h"
-#include "rtf/rtftokenizer.h"
 
 #include <QImage>
 #include <QTextDocument>
@@ -25,7 +25,7 @@ void Picture::addHex(QByteArrayView text)
     if (!wanted())
         return;
     for (const char c : text) {
-        const int v = hexValue(static_cast<unsigned char>(c));
+        const int v = hexDigitValue(static_cast<unsigned char>(c));
         if (v < 0)
             continue;
         if (m_pendingNibble < 0) {

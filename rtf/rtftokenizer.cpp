@@ -1,19 +1,10 @@
 #include "rtf/rtftokenizer.h"
 
+#include "forms/hexdigit.h"
+
 #include <limits>
 
 namespace Rtf {
-
-int hexValue(unsigned char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 namespace {
 
@@ -85,7 +76,7 @@ Token Tokenizer::readControl()
         int value = 0;
         int digits = 0;
         while (digits < 2 && m_pos < m_bytes.size()) {
-            const int v = hexValue(static_cast<unsigned char>(m_bytes[m_pos]));
+            const int v = hexDigitValue(static_cast<unsigned char>(m_bytes[m_pos]));
             if (v < 0)
                 break;
             value = value * 16 + v;

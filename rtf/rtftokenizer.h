@@ -5,9 +5,6 @@
 
 namespace Rtf {
 
-// The value of one hexadecimal digit, or -1 for any other byte.
-int hexValue(unsigned char c);
-
 // One piece of RTF syntax. Views point into the bytes being read and stay valid while they live.
 struct Token {
     enum Kind {

@@ -98,14 +98,9 @@ private Q_SLOTS:
     void init()
     {
         TestSupport::closeAllWindows();
-        Shell::Current::replace(nullptr);
         Form1::instance().showModeless();
     }
-    void cleanup()
-    {
-        Shell::Current::replace(nullptr);
-        TestSupport::closeAllWindows();
-    }
+    void cleanup() { TestSupport::closeAllWindows(); }
 
     void aboutTwiceShowsOneDialog()
     {
@@ -191,7 +186,7 @@ private Q_SLOTS:
         QFETCH(bool, sysInfo);
         QTemporaryDir dir;
         Registry::ExportFileRegistry noRegistry(dir.filePath(QStringLiteral("none.reg")));
-        Registry::Current::replace(&noRegistry);
+        Registry::Current::Override useNoRegistry(noRegistry);
         TestSupport::MessageBoxes boxes;
 
         Form1::instance().menupadu->trigger();
@@ -202,7 +197,6 @@ private Q_SLOTS:
         target->setFocus();
         QTRY_COMPARE(QApplication::focusWidget(), target);
         QTest::keyClick(target, Qt::Key(key));
-        Registry::Current::replace(nullptr);
 
         QCOMPARE(!frmAbout::exists(), closes);
         QCOMPARE(boxes.shown().size(), sysInfo ? 1 : 0);
@@ -375,10 +369,9 @@ private Q_SLOTS:
         script.close();
         script.setPermissions(
             QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        const QByteArray oldPath = qgetenv("PATH");
-        const QString oldDir = QDir::currentPath();
-        qputenv("PATH", QFile::encodeName(bin.path()) + ":/usr/bin:/bin");
-        QDir::setCurrent(work.path());
+        TestSupport::ScopedEnvironment path(
+            "PATH", QFile::encodeName(bin.path()) + ":/usr/bin:/bin");
+        TestSupport::ScopedCurrentDir inWork(work.path());
 
         Form1::instance().menupadu->trigger();
         frmAbout& about = frmAbout::instance();
@@ -389,8 +382,6 @@ private Q_SLOTS:
         QTest::mouseClick(about.Label3, Qt::LeftButton);
         QTRY_COMPARE(lineCount(log), 2);
 
-        qputenv("PATH", oldPath);
-        QDir::setCurrent(oldDir);
         QFile f(log);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QString workDir = QFileInfo(work.path()).canonicalFilePath();
@@ -402,7 +393,7 @@ private Q_SLOTS:
     void linkClickShowsTheHourglassAndResetsIt()
     {
         FakeShell shell;
-        Shell::Current::replace(&shell);
+        Shell::Current::Override useShell(shell);
         TestSupport::MessageBoxes boxes;
         Form1::instance().menupadu->trigger();
         frmAbout& about = frmAbout::instance();
@@ -428,12 +419,12 @@ private Q_SLOTS:
     void noOpenerInstalledShowsNothing()
     {
         QTemporaryDir emptyBin;
-        const QByteArray oldPath = qgetenv("PATH");
-        qputenv("PATH", QFile::encodeName(emptyBin.path()));
         TestSupport::MessageBoxes boxes;
-        Form1::instance().menupadu->trigger();
-        QTest::mouseClick(frmAbout::instance().Label2, Qt::LeftButton);
-        qputenv("PATH", oldPath);
+        {
+            TestSupport::ScopedEnvironment path("PATH", QFile::encodeName(emptyBin.path()));
+            Form1::instance().menupadu->trigger();
+            QTest::mouseClick(frmAbout::instance().Label2, Qt::LeftButton);
+        }
         QCOMPARE(boxes.shown().size(), 0);
         QCOMPARE(Forms::mousePointer(), 0);
         QVERIFY(frmAbout::exists());

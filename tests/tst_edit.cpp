@@ -16,6 +16,7 @@
 #include <QtTest>
 #include <clocale>
 #include <cstdlib>
+#include <functional>
 
 namespace {
 
@@ -30,6 +31,21 @@ private:
     {
         throw AppError(AppError::ClipboardError, QStringLiteral("clipboard is locked"));
     }
+};
+
+// A clock that gives the moments the test chooses, for as long as it lives.
+class FakeClock : private DateTimeText::Clock {
+public:
+    explicit FakeClock(std::function<std::tm()> moments)
+        : m_moments(std::move(moments))
+    {
+    }
+
+private:
+    std::tm now() override { return m_moments(); }
+
+    std::function<std::tm()> m_moments;
+    DateTimeText::Current::Override m_override { *this };
 };
 
 std::tm moment(int year, int month, int day, int hour, int minute, int second)
@@ -97,8 +113,6 @@ private Q_SLOTS:
 
     void cleanup()
     {
-        Clipboard::setBackend(nullptr);
-        DateTimeText::setClock({});
         m_lcAll.isNull() ? qunsetenv("LC_ALL") : qputenv("LC_ALL", m_lcAll);
         m_lcTime.isNull() ? qunsetenv("LC_TIME") : qputenv("LC_TIME", m_lcTime);
         std::setlocale(LC_TIME, "");
@@ -175,7 +189,7 @@ private Q_SLOTS:
         form.Rtf1->setText(QStringLiteral("keep this"));
         form.Rtf1->setSelStart(5);
         form.Rtf1->setSelLength(4);
-        Clipboard::setBackend(&failing);
+        Clipboard::Current::Override useFailing(failing);
 
         form.menucut->trigger();
         QCOMPARE(boxes.shown().size(), 1);
@@ -358,7 +372,7 @@ private Q_SLOTS:
         if (!localeInstalled(locale.constData()))
             QSKIP("locale not installed (package locales-all)");
         setUserTimeLocale(locale.constData());
-        DateTimeText::setClock([] { return moment(2026, 12, 7, 10, 45, 13); });
+        FakeClock clock([] { return moment(2026, 12, 7, 10, 45, 13); });
         Form1& form = shownForm();
         QTest::keyClick(form.Rtf1, Qt::Key_F5);
         QCOMPARE(form.Rtf1->Text(), stamp); // an empty document holds just the stamp
@@ -369,7 +383,7 @@ private Q_SLOTS:
     {
         if (!localeInstalled("de_DE.UTF-8"))
             QSKIP("locale de_DE.UTF-8 not installed (package locales-all)");
-        DateTimeText::setClock([] { return moment(2026, 12, 7, 22, 5, 9); });
+        FakeClock clock([] { return moment(2026, 12, 7, 22, 5, 9); });
         Form1& form = shownForm();
         setUserTimeLocale("de_DE.UTF-8");
         form.menuinsertdate->trigger();
@@ -387,7 +401,7 @@ private Q_SLOTS:
     void stampReplacesTheSelectionAndFollowsItself()
     {
         setUserTimeLocale("C");
-        DateTimeText::setClock([] { return moment(2027, 2, 3, 4, 5, 6); });
+        FakeClock clock([] { return moment(2027, 2, 3, 4, 5, 6); });
         Form1& form = shownForm();
         form.Rtf1->setText(QStringLiteral("Date: XXXX\nnext"));
         form.Rtf1->setSelStart(6);
@@ -405,7 +419,7 @@ private Q_SLOTS:
     {
         setUserTimeLocale("C");
         int reads = 0;
-        DateTimeText::setClock([&reads] {
+        FakeClock clock([&reads] {
             return reads++ == 0 ? moment(2026, 12, 31, 23, 59, 59) : moment(2027, 1, 1, 0, 0, 0);
         });
         Form1& form = shownForm();

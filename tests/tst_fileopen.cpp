@@ -35,44 +35,50 @@ struct Seen {
 };
 
 // A user at the dialog: looks at it, then types a name and presses Enter, or presses Escape.
-class User {
+class User : private CommonDialog::Presenter {
 public:
     explicit User(const QString& typed = QString(), const QString& pickFilter = QString())
+        : m_typed(typed)
+        , m_pickFilter(pickFilter)
     {
-        CommonDialog::setDriver([this, typed, pickFilter](QFileDialog& dialog) {
-            dialog.show();
-            if (!QTest::qWaitForWindowExposed(&dialog))
-                return false;
-            Seen seen;
-            const CommonDialog* diag = Form1::instance().diag;
-            seen.filter = diag->Filter();
-            seen.filterIndex = diag->FilterIndex();
-            seen.fileName = diag->FileName();
-            auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
-            for (int i = 0; types && i < types->count(); ++i)
-                seen.shownFilters << types->itemText(i);
-            seen.shownSelected = types ? types->currentText() : QString();
-            seen.appliedFilter = dialog.selectedNameFilter();
-            auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-            seen.nameField = name ? name->text() : QString();
-            m_seen << seen;
-
-            if (!pickFilter.isEmpty() && types)
-                types->setCurrentIndex(types->findText(pickFilter));
-            if (typed.isEmpty() || !name) {
-                QTest::keyClick(&dialog, Qt::Key_Escape);
-            } else {
-                QTest::keyClicks(name, typed);
-                QTest::keyClick(name, Qt::Key_Return);
-            }
-            return dialog.result() == QDialog::Accepted;
-        });
     }
-    ~User() { CommonDialog::setDriver({}); }
     const QList<Seen>& seen() const { return m_seen; }
 
 private:
+    bool run(QFileDialog& dialog) override
+    {
+        dialog.show();
+        if (!QTest::qWaitForWindowExposed(&dialog))
+            return false;
+        Seen seen;
+        const CommonDialog* diag = Form1::instance().diag;
+        seen.filter = diag->Filter();
+        seen.filterIndex = diag->FilterIndex();
+        seen.fileName = diag->FileName();
+        auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        for (int i = 0; types && i < types->count(); ++i)
+            seen.shownFilters << types->itemText(i);
+        seen.shownSelected = types ? types->currentText() : QString();
+        seen.appliedFilter = dialog.selectedNameFilter();
+        auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        seen.nameField = name ? name->text() : QString();
+        m_seen << seen;
+
+        if (!m_pickFilter.isEmpty() && types)
+            types->setCurrentIndex(types->findText(m_pickFilter));
+        if (m_typed.isEmpty() || !name) {
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+        } else {
+            QTest::keyClicks(name, m_typed);
+            QTest::keyClick(name, Qt::Key_Return);
+        }
+        return dialog.result() == QDialog::Accepted;
+    }
+
+    QString m_typed;
+    QString m_pickFilter;
     QList<Seen> m_seen;
+    CommonDialog::Current::Override m_override { *this };
 };
 
 } // namespace

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <optional>
 
 namespace {
 const QString Unavailable = QStringLiteral("System Information Is Unavailable At This Time");
@@ -117,6 +118,8 @@ class TstSysInfo : public QObject {
     bool m_mayWrite = false;
     std::unique_ptr<RecordingRegistry> m_registry;
     FakeStarter m_starter;
+    std::optional<Registry::Current::Override> m_useRegistry;
+    std::optional<ProgramStart::Current::Override> m_useStarter;
 
     QString hivePath() const { return m_dir.filePath(QStringLiteral("HKEY_LOCAL_MACHINE.reg")); }
 
@@ -148,16 +151,15 @@ private Q_SLOTS:
         m_mayWrite = false;
         m_registry = std::make_unique<RecordingRegistry>(hivePath(), m_mayWrite);
         m_starter.started.clear();
-        Registry::Current::replace(m_registry.get());
-        ProgramStart::Current::replace(&m_starter);
+        m_useRegistry.emplace(*m_registry);
+        m_useStarter.emplace(m_starter);
         QFile::remove(hivePath());
     }
 
     void cleanup()
     {
-        Registry::Current::replace(nullptr);
-        ProgramStart::Current::replace(nullptr);
-        DirListing::Current::replace(nullptr);
+        m_useStarter.reset();
+        m_useRegistry.reset();
         TestSupport::closeAllWindows();
     }
 
@@ -255,7 +257,7 @@ private Q_SLOTS:
     void expandableFolderLooksAtTheRoot()
     {
         FakeListing listing;
-        DirListing::Current::replace(&listing);
+        DirListing::Current::Override useListing(listing);
         writeHive(lookup2(hexText("C:\\Somewhere", 2)));
         TestSupport::MessageBoxes boxes;
         m_starter.everyPathIsAProgram = true;
@@ -348,7 +350,8 @@ private Q_SLOTS:
             QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         const QString windowsFolder = QDir(folder.path()).canonicalPath().replace(u'/', u'\\');
         writeHive(lookup2(quoted(windowsFolder)));
-        ProgramStart::Current::replace(nullptr);
+        ProgramStart::LocalStarter realStarter;
+        ProgramStart::Current::Override useRealStarter(realStarter);
         TestSupport::MessageBoxes boxes;
 
         frmAbout::instance().showModeless();

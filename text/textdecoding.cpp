@@ -4,7 +4,6 @@
 
 #include <QStringDecoder>
 #include <cstdint>
-#include <cstring>
 
 namespace TextDecoding {
 
@@ -108,51 +107,6 @@ namespace {
     }
 } // namespace
 
-bool isValidUtf8(QByteArrayView bytes)
-{
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    const auto* end = p + bytes.size();
-    while (p < end) {
-        // Plain ASCII goes eight bytes at a time.
-        if (end - p >= 8) {
-            std::uint64_t word;
-            std::memcpy(&word, p, 8);
-            if ((word & 0x8080808080808080ULL) == 0) {
-                p += 8;
-                continue;
-            }
-        }
-        const unsigned char b = *p;
-        if (b < 0x80) {
-            ++p;
-            continue;
-        }
-        int length;
-        std::uint32_t min;
-        std::uint32_t value;
-        if ((b & 0xE0) == 0xC0) {
-            length = 2, min = 0x80, value = b & 0x1F;
-        } else if ((b & 0xF0) == 0xE0) {
-            length = 3, min = 0x800, value = b & 0x0F;
-        } else if ((b & 0xF8) == 0xF0) {
-            length = 4, min = 0x10000, value = b & 0x07;
-        } else {
-            return false;
-        }
-        if (end - p < length)
-            return false;
-        for (int i = 1; i < length; ++i) {
-            if ((p[i] & 0xC0) != 0x80)
-                return false;
-            value = (value << 6) | (p[i] & 0x3F);
-        }
-        if (value < min || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
-            return false;
-        p += length;
-    }
-    return true;
-}
-
 Encoding detect(QByteArrayView bytes)
 {
     if (startsWith(bytes, { 0xEF, 0xBB, 0xBF }))
@@ -165,7 +119,7 @@ Encoding detect(QByteArrayView bytes)
     const Encoding unmarked = unmarkedUtf16(bytes, &utf16);
     if (utf16)
         return unmarked;
-    if (hasNonAscii(bytes) && isValidUtf8(bytes))
+    if (hasNonAscii(bytes) && bytes.isValidUtf8())
         return Encoding::Utf8;
     return Encoding::Cp437;
 }

@@ -17,10 +17,6 @@ enum class Encoding { Utf8WithMark, Utf16LE, Utf16BE, Utf8, Cp437 };
 Encoding detect(QByteArrayView bytes);
 QString decode(QByteArrayView bytes);
 
-// True when the bytes are well-formed UTF-8 (no overlong forms, surrogates or values past
-// U+10FFFF, no truncated sequence at the end).
-bool isValidUtf8(QByteArrayView bytes);
-
 // Length of the longest run of characters without a space, tab or line break: a long one cannot
 // be wrapped at word boundaries without trying every position of it.
 qsizetype longestUnbrokenRun(const QString& text);

@@ -146,20 +146,23 @@ void DocumentView::setText(const QString& text)
     replaceDocument(doc);
 }
 
-QTextCursor DocumentView::cursor() const { return m_batchDepth > 0 ? m_batchCursor : textCursor(); }
+QTextCursor DocumentView::selectionCursor() const
+{
+    return m_batchDepth > 0 ? m_batchCursor : textCursor();
+}
 
-QString DocumentView::SelText() const { return plainText(cursor().selectedText()); }
+QString DocumentView::SelText() const { return plainText(selectionCursor().selectedText()); }
 
 void DocumentView::setSelText(const QString& text)
 {
     editCursor([&](QTextCursor& c) { c.insertText(text); });
 }
 
-std::int32_t DocumentView::SelStart() const { return cursor().selectionStart(); }
+std::int32_t DocumentView::SelStart() const { return selectionCursor().selectionStart(); }
 
 std::int32_t DocumentView::SelLength() const
 {
-    const QTextCursor c = cursor();
+    const QTextCursor c = selectionCursor();
     return c.selectionEnd() - c.selectionStart();
 }
 

@@ -75,7 +75,8 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
-    QTextCursor cursor() const;
+    // The cursor whose selection the operations read: the batch's while a batch runs.
+    QTextCursor selectionCursor() const;
     QColor colorAt(const QTextCharFormat& format) const;
     // Changes the selection: in a batch the batch's own cursor, changed in place (a copy would
     // be registered with the document anew for every change), else the view's.

@@ -1,8 +1,5 @@
 #include "support/testsupport.h"
 
-#include "forms/forms.h"
-#include "forms/msgbox.h"
-
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
@@ -14,55 +11,67 @@
 
 namespace TestSupport {
 
-MessageBoxes::MessageBoxes()
+int MessageBoxes::answer(QMessageBox& box)
 {
-    MsgBox::setResponder([this](QMessageBox& box) {
-        ShownBox shown { box.windowTitle(), box.text(), box.icon(), {}, QMessageBox::NoButton,
-            QMessageBox::NoButton };
-        for (QAbstractButton* button : box.buttons())
-            shown.buttons << box.standardButton(button);
-        // The desktop style decides the order on screen; keep the set in a fixed order.
-        std::sort(shown.buttons.begin(), shown.buttons.end());
-        if (box.defaultButton())
-            shown.defaultButton = box.standardButton(box.defaultButton());
-        if (box.escapeButton())
-            shown.escapeButton = box.standardButton(box.escapeButton());
-        m_shown << shown;
-        return m_answer;
-    });
+    ShownBox shown { box.windowTitle(), box.text(), box.icon(), {}, QMessageBox::NoButton,
+        QMessageBox::NoButton };
+    for (QAbstractButton* button : box.buttons())
+        shown.buttons << box.standardButton(button);
+    // The desktop style decides the order on screen; keep the set in a fixed order.
+    std::sort(shown.buttons.begin(), shown.buttons.end());
+    if (box.defaultButton())
+        shown.defaultButton = box.standardButton(box.defaultButton());
+    if (box.escapeButton())
+        shown.escapeButton = box.standardButton(box.escapeButton());
+    m_shown << shown;
+    return m_answer;
 }
 
-MessageBoxes::~MessageBoxes() { MsgBox::setResponder({}); }
+EndWatcher::EndWatcher() { Forms::resetEnded(); }
 
-EndWatcher::EndWatcher()
-{
-    Forms::resetEnded();
-    Forms::setEndHandler([this] { ++m_count; });
-}
-
-EndWatcher::~EndWatcher()
-{
-    Forms::setEndHandler({});
-    Forms::resetEnded();
-}
+EndWatcher::~EndWatcher() { Forms::resetEnded(); }
 
 void closeAllWindows()
 {
-    Forms::setEndHandler([] {});
-    Forms::resetEnded();
-    Forms::end(); // nothing asks any more while the windows go
-    // Deleting a window deletes the windows it owns: keep guarded pointers to all of them.
-    QList<QPointer<QWidget>> windows;
-    for (QWidget* window : QApplication::topLevelWidgets())
-        windows << window;
-    for (const QPointer<QWidget>& window : windows) {
-        if (window && !window->parentWidget())
-            delete window.data();
+    {
+        EndWatcher quietly; // the program ends without quitting the test program
+        Forms::end(); // nothing asks any more while the windows go
+        // Deleting a window deletes the windows it owns: keep guarded pointers to all of them.
+        QList<QPointer<QWidget>> windows;
+        for (QWidget* window : QApplication::topLevelWidgets())
+            windows << window;
+        for (const QPointer<QWidget>& window : windows) {
+            if (window && !window->parentWidget())
+                delete window.data();
+        }
     }
-    Forms::setEndHandler({});
-    Forms::resetEnded();
     Forms::setMousePointer(Forms::DefaultPointer);
 }
+
+ScopedEnvironment::ScopedEnvironment(const char* name, const QByteArray& value)
+    : m_name(name)
+    , m_previous(qgetenv(name))
+    , m_wasSet(qEnvironmentVariableIsSet(name))
+{
+    qputenv(name, value);
+}
+
+ScopedEnvironment::~ScopedEnvironment()
+{
+    if (m_wasSet)
+        qputenv(m_name, m_previous);
+    else
+        qunsetenv(m_name);
+}
+
+ScopedCurrentDir::ScopedCurrentDir(const QString& path)
+    : m_previous(QDir::currentPath())
+{
+    if (!QDir::setCurrent(path))
+        qFatal("cannot change to %s", qPrintable(path));
+}
+
+ScopedCurrentDir::~ScopedCurrentDir() { QDir::setCurrent(m_previous); }
 
 QString writeFile(const QString& folder, const QString& name, const QByteArray& bytes)
 {

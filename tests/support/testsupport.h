@@ -1,5 +1,8 @@
 #pragma once
 
+#include "forms/forms.h"
+#include "forms/msgbox.h"
+
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
@@ -19,28 +22,55 @@ struct ShownBox {
     QMessageBox::StandardButton escapeButton;
 };
 
-// Answers every message box with the given code and records it.
-class MessageBoxes {
+// Answers every message box with the given code and records it, for as long as it lives.
+class MessageBoxes : private MsgBox::Presenter {
 public:
-    MessageBoxes();
-    ~MessageBoxes();
     void answerWith(int answer) { m_answer = answer; }
     const QList<ShownBox>& shown() const { return m_shown; }
 
 private:
+    int answer(QMessageBox& box) override;
+
     int m_answer = 1;
     QList<ShownBox> m_shown;
+    MsgBox::Current::Override m_override { *this };
 };
 
-// Records calls of the program's end; the program is not quit.
-class EndWatcher {
+// Records calls of the program's end, for as long as it lives; the program is not quit.
+class EndWatcher : private Forms::Ending {
 public:
     EndWatcher();
     ~EndWatcher();
     int count() const { return m_count; }
 
 private:
+    void finish() override { ++m_count; }
+
     int m_count = 0;
+    Forms::CurrentEnding::Override m_override { *this };
+};
+
+// Sets an environment variable for its own lifetime; the value before (or its absence) comes
+// back when it ends.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const QByteArray& value);
+    ~ScopedEnvironment();
+
+private:
+    const char* m_name;
+    QByteArray m_previous;
+    bool m_wasSet;
+};
+
+// Changes the working directory for its own lifetime.
+class ScopedCurrentDir {
+public:
+    explicit ScopedCurrentDir(const QString& path);
+    ~ScopedCurrentDir();
+
+private:
+    QString m_previous;
 };
 
 // Destroys every top-level window left from a previous test, so each test starts afresh.
