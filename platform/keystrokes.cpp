@@ -210,9 +210,10 @@ void post(QObject* target, const QList<Keystroke>& keystrokes)
     }
 }
 
-void send(const QString& keys)
+void send(const QString& keys) { Current::current().send(parse(keys)); }
+
+void FocusWidgetInput::send(const QList<Keystroke>& keystrokes)
 {
-    const QList<Keystroke> keystrokes = parse(keys);
     QWidget* target = QApplication::focusWidget();
     if (!target)
         target = QApplication::activeWindow();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "forms/seam.h"
+
 #include <QList>
 #include <QString>
 #include <Qt>
@@ -30,8 +32,24 @@ QList<Keystroke> parse(const QString& keys);
 // once control is back in the event loop.
 void post(QObject* target, const QList<Keystroke>& keystrokes);
 
-// Reads the sequence and posts it to the focus widget (the active window when nothing has the
-// focus). With no window of the program active the keys go nowhere, as typed keys would.
+// Reads the sequence (raising AppError when it is not valid) and hands it to the system's input.
 void send(const QString& keys);
+
+// Where simulated keystrokes go.
+class Api {
+public:
+    virtual ~Api() = default;
+    virtual void send(const QList<Keystroke>& keystrokes) = 0;
+};
+
+// The program's own input queue: the keys are posted to the focus widget (the active window when
+// nothing has the focus). With no window of the program active they go nowhere, as typed keys
+// would.
+class FocusWidgetInput : public Api {
+public:
+    void send(const QList<Keystroke>& keystrokes) override;
+};
+
+using Current = Seam<Api, FocusWidgetInput>;
 
 } // namespace Keystrokes
