@@ -60,7 +60,8 @@ public:
     void setReservedShortcuts(const QList<QKeySequence>& shortcuts);
 
     // Keeps the last lines of the document out of the part of the view that lies beyond the
-    // window's edge: the text area ends that many pixels above the view's bottom edge.
+    // window's edge: the lower pixels of the view are not used for text, so the text area ends
+    // (with the frame's edge) that many pixels above the view's bottom edge.
     void setHiddenBottom(int pixels);
 
 Q_SIGNALS:
