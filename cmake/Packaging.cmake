@@ -2,6 +2,11 @@
 include(GNUInstallDirs)
 
 install(TARGETS glimmer RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The compilers' notes of themselves are of no use in an installed program (Debian strips them).
+if(CMAKE_OBJCOPY)
+  install(CODE "execute_process(COMMAND ${CMAKE_OBJCOPY} --remove-section=.comment
+    \$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/glimmer)")
+endif()
 install(FILES data/com.example.Glimmer.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES data/com.example.Glimmer.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(DIRECTORY data/icons/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
