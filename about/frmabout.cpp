@@ -6,6 +6,7 @@
 #include "forms/units.h"
 #include "platform/ansi.h"
 #include "platform/shell.h"
+#include "platform/windowhints.h"
 #include "view/terminalfont.h"
 
 #include <QCloseEvent>
@@ -134,6 +135,18 @@ void frmAbout::createControls()
     Image1->setPixmap(logo);
     Image1->setGeometry(QRect(QPoint(Units::px(120), Units::px(120)), logo.size()));
 
+    // What a screen reader says of them.
+    Text1->setAccessibleName(QStringLiteral("Notice"));
+    cmdOK->setAccessibleName(QStringLiteral("OK"));
+    cmdOK->setAccessibleDescription(QStringLiteral("Closes the About box"));
+    cmdSysInfo->setAccessibleName(QStringLiteral("System Info"));
+    cmdSysInfo->setAccessibleDescription(QStringLiteral("Starts the system information tool"));
+    Label2->setAccessibleName(WebAddress);
+    Label2->setAccessibleDescription(QStringLiteral("Link: opens the maker's web page"));
+    Label3->setAccessibleName(MailAddress);
+    Label3->setAccessibleDescription(QStringLiteral("Link: writes a mail to the maker"));
+    Image1->setAccessibleName(QStringLiteral("Logo"));
+
     setTabOrder(cmdOK, cmdSysInfo);
     setTabOrder(cmdSysInfo, Text1);
     cmdOK->setFocus();
@@ -186,6 +199,12 @@ void frmAbout::closeEvent(QCloseEvent* event)
     Form::closeEvent(event);
     if (event->isAccepted())
         Timer1->stop(); // no tick reaches a box that is going
+}
+
+void frmAbout::showEvent(QShowEvent* event)
+{
+    WindowHints::keepOffTaskBar(this); // the box has no task bar entry
+    Form::showEvent(event);
 }
 
 void frmAbout::cmdOK_Click() { unload(); }

@@ -47,6 +47,8 @@ Form1::Form1()
     connectSessionEnd();
 
     m_client->installEventFilter(this);
+    setAcceptDrops(true); // a file dropped anywhere on the window opens
+    Rtf1->setAcceptDrops(true);
     m_client->setMinimumSize(0, 0);
     resize(Units::px(ClientWidth), Units::px(ClientHeight) + menuBar->sizeHint().height());
     m_client->resize(Units::px(ClientWidth), Units::px(ClientHeight));
@@ -78,6 +80,13 @@ void Form1::createControls()
     Label1->setFocusPolicy(Qt::NoFocus);
     // The status bar stays visible above the part of the view it shares its place with.
     sbar->raise();
+
+    // What a screen reader says of them.
+    Rtf1->setAccessibleName(QStringLiteral("Document"));
+    Rtf1->setAccessibleDescription(
+        QStringLiteral("The open document. It can be edited, but nothing is saved."));
+    sbar->setAccessibleName(QStringLiteral("Status bar"));
+    sbar->setAccessibleDescription(QStringLiteral("The path of the file shown"));
 
     setTabOrder(Rtf1, sbar);
     setTabOrder(sbar, Label1);
@@ -158,6 +167,8 @@ void Form1::connectEvents()
     connect(menuinsertdate, &QAction::triggered, this,
         Forms::handler(this, &Form1::menuinsertdate_Click));
     connect(menupadu, &QAction::triggered, this, Forms::handler(this, &Form1::menupadu_Click));
+    connect(Rtf1, &DocumentView::fileDropped, this,
+        [this](const QString& path) { Forms::guard([this, path] { openDropped(path); }); });
 }
 
 void Form1::Form_Load() { menuPaste->setEnabled(false); }
@@ -174,4 +185,7 @@ void Form1::layOutClient()
     // The status bar is docked to the bottom edge across the full width; nothing else moves.
     const int height = Units::px(StatusBarHeight);
     sbar->setGeometry(0, m_client->height() - height, m_client->width(), height);
+    // The view keeps its design size, taller than the window at the start-up size: its text
+    // ends where the status bar begins, so the end of a document can be scrolled into sight.
+    Rtf1->setHiddenBottom(Rtf1->geometry().bottom() + 1 - sbar->y());
 }

@@ -60,6 +60,8 @@ public:
     void menuselectall_Click(); // edit/
     void menuinsertdate_Click(); // edit/
     void menupadu_Click(); // about/
+    // A file dropped on the view or the window, opened as File > Open opens the chosen one.
+    void openDropped(const QString& path); // file/
 
     // The close request, applied to every way the window can close (app/form1_closing.cpp).
     void Form_QueryUnload(int& cancel, int unloadMode) override;
@@ -70,6 +72,10 @@ public:
 protected:
     void Form_Load() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Files dropped beside the view: on the status bar, the menu bar (app/form1_drop.cpp).
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void createControls();

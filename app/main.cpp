@@ -1,11 +1,34 @@
 #include "app/form1.h"
+#include "platform/windowsystem.h"
 #include "resources/identity.h"
 
 #include <QApplication>
+#include <cstdio>
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
+    // Qt stops the process with an abort when it cannot reach a display; say so plainly instead.
+    const std::optional<QByteArray> platform = WindowSystem::platformFor(WindowSystem::probe());
+    if (!platform) {
+        std::fputs("glimmer: no display to show a window on (no X server at DISPLAY and no "
+                   "Wayland compositor at WAYLAND_DISPLAY)\n",
+            stderr);
+        return 1;
+    }
+
+    // The program reads no command-line arguments, and Qt gets none of them either (no
+    // -reverse, -style or -platform from the command line): only the program's name, and the
+    // platform when the display found is Wayland alone.
+    char fallbackName[] = "glimmer";
+    char platformOption[] = "-platform";
+    QByteArray platformName = *platform;
+    char* qtArgv[] = { argc > 0 && argv[0] ? argv[0] : fallbackName, platformOption,
+        platformName.data(), nullptr };
+    int qtArgc = platformName.isEmpty() ? 1 : 3;
+    if (platformName.isEmpty())
+        qtArgv[1] = nullptr;
+
+    QApplication app(qtArgc, qtArgv);
     Identity::apply();
     Form1::instance().show();
     return app.exec();

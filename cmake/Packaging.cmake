@@ -2,6 +2,11 @@
 include(GNUInstallDirs)
 
 install(TARGETS glimmer RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The compilers' notes of themselves are of no use in an installed program (Debian strips them).
+if(CMAKE_OBJCOPY)
+  install(CODE "execute_process(COMMAND ${CMAKE_OBJCOPY} --remove-section=.comment
+    \$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/glimmer)")
+endif()
 install(FILES data/com.example.Glimmer.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES data/com.example.Glimmer.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(DIRECTORY data/icons/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
@@ -17,6 +22,8 @@ add_custom_target(compressed_docs ALL DEPENDS ${CMAKE_BINARY_DIR}/glimmer.1.gz $
 install(FILES ${CMAKE_BINARY_DIR}/glimmer.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${CMAKE_BINARY_DIR}/changelog.gz data/copyright
   DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/glimmer)
+# The registry export to start from for the About box's System Info button (README).
+install(FILES about/examples/sysinfo.reg DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/glimmer/examples)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME glimmer)
@@ -32,11 +39,12 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION text)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.example.com/)
-# Shared-library dependencies are worked out from the binary; the X11 platform plugin and the
-# DOS face are loaded at run time, so they are named here.
+# Shared-library dependencies are worked out from the binary; the X11 and Wayland platform
+# plugins and the DOS face are loaded at run time, so they are named here. The About box's links
+# open through xdg-open.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-pc")
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-wayland, fonts-pc")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

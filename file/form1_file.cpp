@@ -21,12 +21,11 @@ constexpr short NfoFilterIndex = 5;
 
 // What the Open error handler tells the user: the caption beneath the view, and a message box
 // when a file was chosen.
-void reportOpenError(Form1* form, const QString& reason)
+void reportOpenError(Form1* form, const QString& reason, const QString& chosen)
 {
     form->Label1->setText(QStringLiteral("Open Error"));
     // The label lies beneath the view, so on its own it would leave the user with no sign that
     // the file could not be shown. A cancelled dialog is no failure to tell about.
-    const QString chosen = form->diag->FileName();
     if (!chosen.isEmpty())
         MsgBox::show(QStringLiteral("Open Error\n%1: %2").arg(reason, chosen), MsgBox::Exclamation,
             MsgBox::applicationTitle());
@@ -44,9 +43,22 @@ void Form1::menuOpen_Click()
         Rtf1->LoadFile(diag->FileName());
         sbar->setSimpleText(diag->FileName());
     } catch (const AppError& error) {
-        reportOpenError(this, error.description());
+        reportOpenError(this, error.description(), diag->FileName());
     } catch (const std::bad_alloc&) {
-        reportOpenError(this, QStringLiteral("Out of memory"));
+        reportOpenError(this, QStringLiteral("Out of memory"), diag->FileName());
+    }
+}
+
+void Form1::openDropped(const QString& path)
+{
+    // The dropped file takes the place of the chosen one; the file dialog is left alone.
+    try {
+        Rtf1->LoadFile(path);
+        sbar->setSimpleText(path);
+    } catch (const AppError& error) {
+        reportOpenError(this, error.description(), path);
+    } catch (const std::bad_alloc&) {
+        reportOpenError(this, QStringLiteral("Out of memory"), path);
     }
 }
 

@@ -4,6 +4,7 @@
 #include "find/highlightsearch.h"
 #include "forms/maskedicon.h"
 #include "forms/units.h"
+#include "platform/windowhints.h"
 #include "view/documentview.h"
 
 #include <QGroupBox>
@@ -82,11 +83,24 @@ void Form2::createControls()
     Command1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     Command1->setFocusPolicy(Qt::StrongFocus);
 
+    Text1->setAccessibleName(QStringLiteral("Word to search"));
+    Text1->setAccessibleDescription(QStringLiteral("The word to find in the document"));
+    Command1->setAccessibleName(QStringLiteral("Search"));
+    Command1->setAccessibleDescription(QStringLiteral(
+        "Paints every occurrence of the word red and bold, then closes this window"));
+
     // The frame takes no focus; the button comes before the text box, so it has the focus when
     // the dialog first appears.
     Frame1->setFocusPolicy(Qt::NoFocus);
     setTabOrder(Command1, Text1);
     Command1->setFocus();
+}
+
+void Form2::showEvent(QShowEvent* event)
+{
+    // Not in the task bar: a tool window's type says so to most task bars, this to all of them.
+    WindowHints::keepOffTaskBar(this);
+    Form::showEvent(event);
 }
 
 void Form2::Command1_Click()

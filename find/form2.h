@@ -26,6 +26,9 @@ public:
     // Event procedures.
     void Command1_Click();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void createControls();
 };

@@ -87,6 +87,10 @@ void Form::load()
 void Form::showModeless()
 {
     load();
+    // A window the user minimised comes back as it was before (window managers give even
+    // dialogs a minimise button, whatever the window asks for).
+    if (isMinimized())
+        setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     show();
     raise();
     activateWindow();

@@ -71,7 +71,8 @@ class Form : public QWidget {
 public:
     explicit Form(QWidget* parent = nullptr, Qt::WindowFlags flags = {});
 
-    // Shows the window modeless and without an owner, loading it first if needed.
+    // Shows the window modeless and without an owner, loading it first if needed; a minimised
+    // window is restored. The window comes to the front and becomes the active one.
     void showModeless();
     // Asks the window to unload; returns false when the close request cancelled it.
     bool unload(int unloadMode = Forms::FormCode);

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QFileDialog>
+#include <QSettings>
 
 CommonDialog::CommonDialog(QWidget* owner)
     : QObject(owner)
@@ -37,8 +38,27 @@ void showDescriptionsAsGiven(QFileDialog& dialog, const QList<CommonDialog::Filt
 }
 }
 
+namespace {
+// Qt's file dialog keeps its last folder, history and column widths in the user's settings file
+// of all Qt programs (~/.config/QtProject.conf), writing it whenever a dialog closes, and has no
+// option against it. The program writes no files: the user's settings of Qt programs are looked
+// for where no folder can be made (beneath a device file), so the dialog starts afresh each
+// time and what it would save goes nowhere.
+void keepDialogSettingsNowhere()
+{
+    static const bool done = [] {
+        const QString nowhere = QStringLiteral("/dev/null");
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, nowhere);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, nowhere);
+        return true;
+    }();
+    Q_UNUSED(done);
+}
+}
+
 void CommonDialog::ShowOpen()
 {
+    keepDialogSettingsNowhere();
     const QList<FilterEntry> entries = parseFilter(m_filter);
     QStringList nameFilters;
     for (const FilterEntry& entry : entries) {

@@ -4,6 +4,7 @@
 #include "platform/ansi.h"
 
 #include <QStringList>
+#include <initializer_list>
 #include <optional>
 
 namespace RegFile {
@@ -312,15 +313,38 @@ Hive parse(QByteArrayView bytes)
 {
     Hive hive;
     QString text;
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF
-        && static_cast<unsigned char>(bytes[1]) == 0xFE) {
+    const auto startsWith = [bytes](std::initializer_list<unsigned char> mark) {
+        if (bytes.size() < qsizetype(mark.size()))
+            return false;
+        qsizetype i = 0;
+        for (unsigned char b : mark) {
+            if (static_cast<unsigned char>(bytes[i++]) != b)
+                return false;
+        }
+        return true;
+    };
+    if (startsWith({ 0xFF, 0xFE })) {
         text = fromUtf16le(bytes.sliced(2));
         if (firstLine(text) == Header5)
             hive.format = Format::Version5;
+    } else if (startsWith({ 0xEF, 0xBB, 0xBF })) {
+        // Saved by a text editor in UTF-8 with a byte-order mark.
+        text = QString::fromUtf8(bytes.sliced(3));
+        const QStringView first = firstLine(text);
+        if (first == Header5)
+            hive.format = Format::Version5;
+        else if (first == Header4)
+            hive.format = Format::Regedit4;
     } else {
         text = Ansi::toUnicode(bytes);
-        if (firstLine(text) == Header4)
+        const QStringView first = firstLine(text);
+        if (first == Header4) {
             hive.format = Format::Regedit4;
+        } else if (first == Header5) {
+            // The newer header without a byte-order mark: a text editor's UTF-8.
+            hive.format = Format::Version5;
+            text = QString::fromUtf8(bytes);
+        }
     }
     if (hive.format == Format::Invalid)
         return hive;

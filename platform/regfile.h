@@ -8,7 +8,9 @@
 
 // Registry export files, the text format the program itself lists as "Registry Files": either
 // "REGEDIT4" in the ANSI code page or "Windows Registry Editor Version 5.00" in UTF-16LE with a
-// byte-order mark. Reading one gives the tree of keys and values it describes.
+// byte-order mark, as the registry editor writes them. Either header may also come in UTF-8 with
+// a byte-order mark, and the newer one in UTF-8 without a mark: such is a file saved by a text
+// editor. Reading one gives the tree of keys and values it describes.
 namespace RegFile {
 
 enum class Format { Invalid, Regedit4, Version5 };

@@ -8,6 +8,7 @@
 #include "platform/shell.h"
 #include "support/testsupport.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -112,6 +113,40 @@ private Q_SLOTS:
         QCOMPARE(&frmAbout::instance(), first.data());
         QVERIFY(first->isVisible());
         QVERIFY(!first->parentWidget()); // no owner: the main window stays usable
+    }
+
+    void minimisedBoxComesBackAsTheSameBox()
+    {
+        Form1::instance().menupadu->trigger();
+        frmAbout& about = frmAbout::instance();
+        about.Text1->setPlainText(QStringLiteral("edited"));
+        about.setWindowState(Qt::WindowMinimized);
+        Form1::instance().menupadu->trigger();
+        QCOMPARE(&frmAbout::instance(), &about);
+        QVERIFY(!about.isMinimized() && about.isVisible());
+        QCOMPARE(about.Text1->toPlainText(), QStringLiteral("edited")); // not loaded afresh
+        QCOMPARE(aboutWindowsShown(), 1);
+    }
+
+    void controlsHaveAccessibleNames()
+    {
+        Form1::instance().menupadu->trigger();
+        frmAbout& about = frmAbout::instance();
+        const auto text = [](QWidget* widget, QAccessible::Text which) {
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(widget);
+            return a ? a->text(which) : QStringLiteral("(none)");
+        };
+        QCOMPARE(text(about.cmdOK, QAccessible::Name), QStringLiteral("OK"));
+        QCOMPARE(text(about.cmdSysInfo, QAccessible::Name), QStringLiteral("System Info"));
+        QCOMPARE(text(about.Label2, QAccessible::Name), frmAbout::WebAddress);
+        QCOMPARE(text(about.Label3, QAccessible::Name), frmAbout::MailAddress);
+        QCOMPARE(text(about.Text1, QAccessible::Name), QStringLiteral("Notice"));
+        QCOMPARE(text(about.Image1, QAccessible::Name), QStringLiteral("Logo"));
+        for (QWidget* control :
+            { static_cast<QWidget*>(about.cmdOK), static_cast<QWidget*>(about.cmdSysInfo),
+                static_cast<QWidget*>(about.Label2), static_cast<QWidget*>(about.Label3) })
+            QVERIFY2(!text(control, QAccessible::Description).isEmpty(),
+                qPrintable(control->objectName()));
     }
 
     void definition()

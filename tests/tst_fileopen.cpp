@@ -1,6 +1,7 @@
 // File > Open and File > Close File on the main window, driven through the menu and the real
 // file dialog: the dialog's filter, preselected entry and empty name on every Open, a name typed
-// by the user, cancel, a file that cannot be read, and Close File.
+// by the user, cancel, a file that cannot be read, and Close File. Files dropped on the view or
+// the window open in the same way; dropped text is inserted.
 #include "app/form1.h"
 #include "app/statusbar.h"
 #include "forms/msgbox.h"
@@ -13,7 +14,10 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QTemporaryDir>
+#include <QTextCursor>
+#include <QUrl>
 #include <QtTest>
 #include <sys/stat.h>
 
@@ -94,6 +98,37 @@ class TestFileOpen : public QObject {
     }
 
     static Form1& form() { return Form1::instance(); }
+
+    // A drag that enters the widget at the point, moves there and is let go: returns whether the
+    // widget took the drop (false as soon as it refuses the drag).
+    static bool drop(QWidget* target, QPoint at, const QMimeData& data)
+    {
+        const Qt::DropActions actions = Qt::CopyAction | Qt::LinkAction;
+        QDragEnterEvent enter(at, actions, &data, Qt::LeftButton, Qt::NoModifier);
+        enter.setAccepted(false);
+        QCoreApplication::sendEvent(target, &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDragMoveEvent move(at, actions, &data, Qt::LeftButton, Qt::NoModifier);
+        move.setAccepted(false);
+        QCoreApplication::sendEvent(target, &move);
+        if (!move.isAccepted())
+            return false;
+        QDropEvent let(QPointF(at), actions, &data, Qt::LeftButton, Qt::NoModifier);
+        let.setAccepted(false);
+        QCoreApplication::sendEvent(target, &let);
+        return let.isAccepted();
+    }
+    static QMimeData* files(const QStringList& paths)
+    {
+        auto* data = new QMimeData;
+        QList<QUrl> urls;
+        for (const QString& path : paths)
+            urls << QUrl::fromLocalFile(path);
+        data->setUrls(urls);
+        return data;
+    }
+    static QWidget* view() { return form().Rtf1->viewport(); }
 
 private Q_SLOTS:
     void init() { TestSupport::closeAllWindows(); }
@@ -191,6 +226,82 @@ private Q_SLOTS:
         User again(kept);
         form().menuOpen->trigger();
         QCOMPARE(form().Label1->text(), QStringLiteral("Open Error"));
+    }
+
+    void aFileDroppedOnTheViewOpensAsOpenWould()
+    {
+        // Several files: the first one. The file dialog is not involved.
+        const QString first = writeFile(QStringLiteral("first file.nfo"), "\xDB first\r\n");
+        const QString second = writeFile(QStringLiteral("second.nfo"), "second");
+        form().show();
+        TestSupport::MessageBoxes boxes;
+        User nobody;
+        const std::unique_ptr<QMimeData> data(files({ first, second }));
+        QVERIFY(drop(view(), QPoint(50, 50), *data));
+
+        QCOMPARE(form().Rtf1->Text(), QStringLiteral("█ first\n"));
+        QCOMPARE(form().sbar->SimpleText(), first);
+        QCOMPARE(form().Label1->text(), QString());
+        QVERIFY(nobody.seen().isEmpty());
+        QCOMPARE(form().diag->FileName(), QString());
+        QVERIFY(boxes.shown().isEmpty());
+
+        // Dropped on the window beside the view (here the status bar), the second one opens.
+        const std::unique_ptr<QMimeData> other(files({ second }));
+        const QPoint onStatusBar = form().sbar->mapTo(&form(), form().sbar->rect().center());
+        QVERIFY(drop(&form(), onStatusBar, *other));
+        QCOMPARE(form().Rtf1->Text(), QStringLiteral("second"));
+        QCOMPARE(form().sbar->SimpleText(), second);
+    }
+
+    void aDroppedFileThatCannotBeOpenedIsReported()
+    {
+        const QString kept = writeFile(QStringLiteral("kept.nfo"), "kept");
+        form().show();
+        const std::unique_ptr<QMimeData> good(files({ kept }));
+        QVERIFY(drop(view(), QPoint(10, 10), *good));
+
+        TestSupport::MessageBoxes boxes;
+        const QString missing = m_dir.filePath(QStringLiteral("gone.nfo"));
+        const std::unique_ptr<QMimeData> bad(files({ missing }));
+        QVERIFY(drop(view(), QPoint(10, 10), *bad));
+        QCOMPARE(form().Label1->text(), QStringLiteral("Open Error"));
+        QCOMPARE(boxes.shown().size(), 1);
+        QCOMPARE(
+            boxes.shown().first().text, QStringLiteral("Open Error\nFile not found: ") + missing);
+        QCOMPARE(form().Rtf1->Text(), QStringLiteral("kept"));
+        QCOMPARE(form().sbar->SimpleText(), kept);
+    }
+
+    void linksElsewhereAreRefusedAndTextIsInsertedPlain()
+    {
+        form().show();
+        form().Rtf1->setText(QStringLiteral("ab"));
+
+        // A web address, on the view or the window: refused, nothing changes.
+        QMimeData web;
+        web.setUrls({ QUrl(QStringLiteral("https://www.example.com/a.nfo")) });
+        web.setText(QStringLiteral("https://www.example.com/a.nfo"));
+        QVERIFY(!drop(view(), QPoint(10, 10), web));
+        QVERIFY(!drop(&form(), QPoint(10, 10), web));
+        QCOMPARE(form().Rtf1->Text(), QStringLiteral("ab"));
+        QCOMPARE(form().sbar->SimpleText(), QString());
+
+        // Text with formatting: only the characters come in, where it is let go.
+        QMimeData text;
+        text.setText(QStringLiteral("RED"));
+        text.setHtml(QStringLiteral("<b style=\"color:#ff0000\">RED</b>"));
+        QVERIFY(drop(view(), QPoint(1, 1), text));
+        QCOMPARE(form().Rtf1->Text(), QStringLiteral("REDab"));
+        QTextCursor c(form().Rtf1->document());
+        c.setPosition(2);
+        QCOMPARE(c.charFormat().fontWeight(), QFont::Normal);
+        QVERIFY(c.charFormat().foreground().color() != QColor(Qt::red));
+        QCOMPARE(form().sbar->SimpleText(), QString());
+
+        // Text dropped on the status bar is no file: refused.
+        const QPoint onStatusBar = form().sbar->mapTo(&form(), form().sbar->rect().center());
+        QVERIFY(!drop(&form(), onStatusBar, text));
     }
 
     void closeFileEmptiesViewAndStatus()

@@ -5,7 +5,9 @@
 #include "support/testsupport.h"
 #include "view/documentview.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -145,6 +147,30 @@ private Q_SLOTS:
         QTRY_VERIFY(closed.isNull());
         QCOMPARE(openFind().Text1->text(), QString()); // loaded afresh
         QCOMPARE(marks(), QStringLiteral("......MMMM")); // marks outlive the dialog
+    }
+
+    void minimisedDialogComesBackWithItsWord()
+    {
+        Form2& dialog = openFind();
+        QTest::keyClicks(dialog.Text1, QStringLiteral("kept"));
+        dialog.setWindowState(Qt::WindowMinimized);
+        QCOMPARE(&openFind(), &dialog);
+        QVERIFY(!dialog.isMinimized() && dialog.isVisible());
+        QCOMPARE(dialog.Text1->text(), QStringLiteral("kept"));
+    }
+
+    void controlsHaveAccessibleNames()
+    {
+        Form2& dialog = openFind();
+        const auto text = [](QWidget* widget, QAccessible::Text which) {
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(widget);
+            return a ? a->text(which) : QStringLiteral("(none)");
+        };
+        QCOMPARE(text(dialog.Text1, QAccessible::Name), QStringLiteral("Word to search"));
+        QVERIFY(!text(dialog.Text1, QAccessible::Description).isEmpty());
+        QCOMPARE(text(dialog.Command1, QAccessible::Name), QStringLiteral("Search"));
+        QVERIFY(!text(dialog.Command1, QAccessible::Description).isEmpty());
+        QCOMPARE(text(dialog.Frame1, QAccessible::Name), QStringLiteral("Type Word To Search"));
     }
 
     void keyboardHasNoDefaultOrCancelButton()

@@ -123,6 +123,20 @@ private Q_SLOTS:
         QCOMPARE(ProbeForm::loads, 1);
     }
 
+    void showingAMinimisedWindowRestoresIt()
+    {
+        ProbeForm& form = ProbeForm::instance();
+        form.showModeless();
+        form.edit->setText(QStringLiteral("kept"));
+        form.setWindowState(Qt::WindowMinimized);
+        QVERIFY(form.isMinimized());
+        form.showModeless();
+        QVERIFY(!form.isMinimized());
+        QVERIFY(form.isVisible());
+        QCOMPARE(ProbeForm::instance().edit->text(), QStringLiteral("kept"));
+        QCOMPARE(ProbeForm::loads, 1);
+    }
+
     void endStopsEveryFurtherEventProcedure()
     {
         TestSupport::EndWatcher end;

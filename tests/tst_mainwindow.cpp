@@ -1,5 +1,7 @@
 // The main window as defined: caption, geometry in twips, fonts, colours, controls and their
 // order, the status bar's docking, the menu tree with its shortcuts, and the state after start.
+// The end of a long document can be scrolled into the part of the view that shows; what a
+// selection gives other programs is plain text; the controls have accessible names.
 #include "app/form1.h"
 #include "app/statusbar.h"
 #include "forms/units.h"
@@ -8,6 +10,7 @@
 #include "view/documentview.h"
 #include "view/terminalfont.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QClipboard>
 #include <QFileDialog>
@@ -15,6 +18,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -107,6 +112,78 @@ private Q_SLOTS:
         QTRY_COMPARE(form.sbar->geometry().bottom(), form.client()->height() - 1);
         QCOMPARE(form.sbar->width(), form.client()->width());
         QCOMPARE(form.Rtf1->geometry(), viewBefore);
+    }
+
+    void theEndOfALongDocumentScrollsIntoSight()
+    {
+        Form1& form = Form1::instance();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QStringList lines;
+        for (int i = 1; i <= 200; ++i)
+            lines << QStringLiteral("line %1").arg(i);
+        form.Rtf1->setText(lines.join(QLatin1Char('\n')));
+        QCOMPARE(form.Rtf1->geometry(), QRect(0, 0, 793, 513)); // the view keeps its size
+
+        // Scrolled to the end (as Ctrl+End does), the last line lies above the status bar.
+        const auto lastLineBottom = [&form] {
+            QTextCursor end(form.Rtf1->document());
+            end.movePosition(QTextCursor::End);
+            const QRect caret = form.Rtf1->cursorRect(end);
+            return form.Rtf1->viewport()->mapTo(form.client(), caret.bottomLeft()).y();
+        };
+        QTest::keyClick(form.Rtf1, Qt::Key_End, Qt::ControlModifier);
+        QVERIFY2(lastLineBottom() < form.sbar->y(),
+            qPrintable(QStringLiteral("last line ends at %1, the status bar begins at %2")
+                           .arg(lastLineBottom())
+                           .arg(form.sbar->y())));
+        QVERIFY(lastLineBottom() > form.sbar->y() - 40); // and the view is scrolled right to it
+        // The text area ends where the status bar begins.
+        QCOMPARE(form.Rtf1->viewport()
+                     ->mapTo(form.client(), QPoint(0, form.Rtf1->viewport()->height()))
+                     .y(),
+            form.sbar->y());
+
+        // A window tall enough to show the whole view needs no such end.
+        form.resize(form.width(), form.height() + 300);
+        QTRY_COMPARE(form.sbar->y(), 424 - 25 + 300);
+        QCOMPARE(
+            form.Rtf1->viewport()->mapTo(form.Rtf1, QPoint(0, form.Rtf1->viewport()->height())).y(),
+            form.Rtf1->height() - form.Rtf1->frameWidth());
+    }
+
+    void selectionLeavesAsPlainTextOnly()
+    {
+        // The view's own copy (what also fills the X selection and drags) offers characters only.
+        Form1& form = Form1::instance();
+        form.Rtf1->setText(QStringLiteral("plain words"));
+        form.Rtf1->setSelStart(0);
+        form.Rtf1->setSelLength(5);
+        form.Rtf1->setSelColor(255);
+        form.Rtf1->setSelBold(true);
+        form.Rtf1->copy();
+        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(data);
+        QCOMPARE(data->formats(), QStringList { QStringLiteral("text/plain") });
+        QCOMPARE(data->text(), QStringLiteral("plain"));
+    }
+
+    void controlsHaveAccessibleNames()
+    {
+        Form1& form = Form1::instance();
+        form.show();
+        const auto name = [](QWidget* widget) {
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(widget);
+            return a ? a->text(QAccessible::Name) : QStringLiteral("(none)");
+        };
+        const auto description = [](QWidget* widget) {
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(widget);
+            return a ? a->text(QAccessible::Description) : QString();
+        };
+        QCOMPARE(name(form.Rtf1), QStringLiteral("Document"));
+        QVERIFY(!description(form.Rtf1).isEmpty());
+        QCOMPARE(name(form.sbar), QStringLiteral("Status bar"));
+        QVERIFY(!description(form.sbar).isEmpty());
     }
 
     void menuTree()

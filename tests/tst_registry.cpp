@@ -111,13 +111,53 @@ private Q_SLOTS:
         QVERIFY(!hive.root.find(u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Old"));
     }
 
+    // A text editor's save of either format: UTF-8, with or without a byte-order mark (the older
+    // header only with the mark, since without one it is the ANSI file it always was).
+    void readsExportsSavedAsUtf8_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<RegFile::Format>("format");
+        const QByteArray mark("\xEF\xBB\xBF");
+        const QByteArray version5 = version5Text().toUtf8();
+        QTest::newRow("version 5, UTF-8 with mark") << mark + version5 << RegFile::Format::Version5;
+        QTest::newRow("version 5, UTF-8 without mark") << version5 << RegFile::Format::Version5;
+        QTest::newRow("version 5, LF line ends")
+            << QByteArray(version5).replace("\r\n", "\n") << RegFile::Format::Version5;
+        QTest::newRow("REGEDIT4, UTF-8 with mark") << mark
+                + version5Text()
+                      .replace(QStringLiteral("Windows Registry Editor Version 5.00"),
+                          QStringLiteral("REGEDIT4"))
+                      .toUtf8() << RegFile::Format::Regedit4;
+    }
+    void readsExportsSavedAsUtf8()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(RegFile::Format, format);
+        const RegFile::Hive hive = RegFile::parse(bytes);
+        QCOMPARE(hive.format, format);
+        const RegFile::Key* location
+            = hive.root.find(u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools Location");
+        QVERIFY(location);
+        QCOMPARE(location->value(u"MSINFO")->data,
+            utf16(QStringLiteral("C:\\Program Files\\Common Files\\Microsoft Shared\\MSInfo"))
+                + QByteArray(2, '\0'));
+        // Characters beyond ASCII are read as UTF-8, not byte by byte.
+        const RegFile::Key* key = hive.root.find(u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Glimmer Test");
+        QVERIFY(key);
+        QCOMPARE(key->value(u"Wide")->data, QByteArray("\x2d\x4e\0\0", 4));
+        QVERIFY(!key->value(u"Gone"));
+        QVERIFY(!hive.root.find(u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Old"));
+    }
+
     void rejectsFilesInTheWrongShape_data()
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("empty") << QByteArray();
         QTest::newRow("no header") << QByteArray("[HKEY_LOCAL_MACHINE\\A]\r\n");
-        QTest::newRow("version 5 without byte-order mark")
-            << QByteArray("Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_MACHINE\\A]\r\n");
+        QTest::newRow("odd header after a UTF-8 mark")
+            << QByteArray("\xEF\xBB\xBFWindows Registry Editor\r\n[HKEY_LOCAL_MACHINE\\A]\r\n");
+        QTest::newRow("version 5 in UTF-16 without mark") << utf16(
+            QStringLiteral("Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_MACHINE\\A]\r\n"));
         QTest::newRow("REGEDIT4 in UTF-16")
             << utf16File(QStringLiteral("REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\A]\r\n"));
         QTest::newRow("odd header") << QByteArray("REGEDIT5\r\n[HKEY_LOCAL_MACHINE\\A]\r\n");
@@ -219,6 +259,20 @@ private Q_SLOTS:
         QCOMPARE(status, Registry::Success);
         QCOMPARE(query(registry, "K", "over", &status), QByteArray("1025")); // the size it needs
         QCOMPARE(status, Registry::MoreData);
+    }
+
+    void systemInfoKeysFromAUtf8Export()
+    {
+        // The keys the About box looks for, in a file saved by a text editor with a mark.
+        QVERIFY(writeFile(hivePath(),
+            "\xEF\xBB\xBFWindows Registry Editor Version 5.00\n\n"
+            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools\\MSINFO]\n"
+            "\"PATH\"=\"/opt/caf\xC3\xA9/tool\"\n"));
+        Registry::ExportFileRegistry registry(hivePath());
+        Registry::Status status;
+        QCOMPARE(query(registry, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH", &status),
+            QByteArray("/opt/caf\xE9/tool\0", 15));
+        QCOMPARE(status, Registry::Success);
     }
 
     void textTypesComeBackInTheAnsiCodePage()

@@ -59,6 +59,17 @@ public:
     // where it has a binding of its own (Ctrl+A, Ctrl+C, ...).
     void setReservedShortcuts(const QList<QKeySequence>& shortcuts);
 
+    // Keeps the last lines of the document out of the part of the view that lies beyond the
+    // window's edge: the lower pixels of the view are not used for text, so the text area ends
+    // (with the frame's edge) that many pixels above the view's bottom edge.
+    void setHiddenBottom(int pixels);
+
+Q_SIGNALS:
+    // A file was dropped on the view (documentview_transfer.cpp); the view itself does nothing
+    // with it.
+    void fileDropped(const QString& path);
+
+public:
     // Puts a new content in place in one step (used by the file loaders).
     void replaceDocument(QTextDocument* document);
     // Formats of an empty document in the view's font, for loaders that fill a new document.
@@ -73,6 +84,11 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
+    // documentview_transfer.cpp: plain text out, files and plain text in.
+    QMimeData* createMimeDataFromSelection() const override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // The cursor whose selection the operations read: the batch's while a batch runs.
