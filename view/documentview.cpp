@@ -3,6 +3,7 @@
 #include "forms/apperror.h"
 #include "forms/units.h"
 #include "text/textdecoding.h"
+#include "view/celllayout.h"
 #include "view/terminalfont.h"
 
 #include <QFontDatabase>
@@ -11,10 +12,12 @@
 #include <QHash>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
 #include <QTextLayout>
+#include <cmath>
 
 namespace {
 // Prose wraps at word boundaries. A run of characters with no break opportunity longer than this
@@ -29,6 +32,14 @@ constexpr QTextOption::WrapMode DefaultWrap = QTextOption::WrapAtWordBoundaryOrA
 // Text() shows both kinds of break as '\n', so positions do not change.
 constexpr qsizetype GroupedLength = 4096;
 constexpr int KeptLayoutLength = 100000;
+
+// Plain text is laid out on the character grid; GLIMMER_LAYOUT=rich keeps the rich-text layout
+// for it too, so that benchmarks can compare the two.
+bool useCellLayout()
+{
+    static const bool rich = qgetenv("GLIMMER_LAYOUT") == "rich";
+    return !rich;
+}
 
 void groupLines(QString& text)
 {
@@ -82,6 +93,8 @@ void DocumentView::setPlainContent(QTextDocument* doc, QString text) const
 {
     const bool longRun = TextDecoding::longestUnbrokenRun(text) > LongestWordWrappedRun;
     configureDocument(doc, longRun ? QTextOption::WrapAnywhere : DefaultWrap);
+    if (useCellLayout())
+        doc->setDocumentLayout(new CellLayout(doc));
     groupLines(text);
     QTextCursor(doc).insertText(text);
     // A paragraph is laid out as a whole; one that long would be taken apart and shaped afresh
@@ -258,7 +271,7 @@ DocumentView::Batch::~Batch()
 {
     if (--m_view->m_batchDepth == 0) {
         m_view->m_batchCursor.endEditBlock();
-        m_view->setTextCursor(m_view->m_batchCursor);
+        m_view->keepCaretInView([&] { m_view->setTextCursor(m_view->m_batchCursor); });
         m_view->m_batchCursor = QTextCursor();
     }
 }
@@ -297,7 +310,108 @@ void DocumentView::keyPressEvent(QKeyEvent* e)
         e->ignore();
         return;
     }
-    QTextEdit::keyPressEvent(e);
+    if (moveInLongParagraph(e))
+        return;
+    keepCaretInView([&] { QTextEdit::keyPressEvent(e); });
+}
+
+CellLayout* DocumentView::cellLayout() const
+{
+    return qobject_cast<CellLayout*>(document()->documentLayout());
+}
+
+bool DocumentView::caretInLongParagraph() const
+{
+    const CellLayout* layout = cellLayout();
+    return layout && layout->isLong(textCursor().block());
+}
+
+void DocumentView::showCaret()
+{
+    const CellLayout* layout = cellLayout();
+    if (!layout)
+        return;
+    const QRectF caret = layout->caretRect(textCursor().position());
+    QScrollBar* bar = verticalScrollBar();
+    const int top = int(std::floor(caret.top()));
+    const int bottom = int(std::ceil(caret.bottom()));
+    if (top < bar->value())
+        bar->setValue(top);
+    else if (bottom > bar->value() + viewport()->height())
+        bar->setValue(bottom - viewport()->height());
+}
+
+template <class Step> void DocumentView::keepCaretInView(Step&& step)
+{
+    // The editor scrolls to the caret by the rows of its paragraph's shaped lines, which a long
+    // paragraph never has: there it would scroll to the paragraph's first row.
+    const int before = verticalScrollBar()->value();
+    step();
+    if (caretInLongParagraph()) {
+        verticalScrollBar()->setValue(before);
+        showCaret();
+    }
+}
+
+bool DocumentView::moveInLongParagraph(QKeyEvent* e)
+{
+    const Qt::KeyboardModifiers modifiers = e->modifiers() & ~Qt::KeypadModifier;
+    if (modifiers != Qt::NoModifier && modifiers != Qt::ShiftModifier)
+        return false;
+    if (!caretInLongParagraph())
+        return false;
+    const CellLayout* layout = cellLayout();
+    QTextCursor c = textCursor();
+    const int position = c.position();
+    const int page = std::max(1, int(viewport()->height() / layout->rowHeight()) - 1);
+    int target = 0;
+    switch (e->key()) {
+    case Qt::Key_Home:
+        target = layout->rowAt(position).start;
+        break;
+    case Qt::Key_End:
+        target = layout->rowAt(position).end;
+        break;
+    case Qt::Key_Up:
+        target = layout->positionRowsAway(position, -1);
+        break;
+    case Qt::Key_Down:
+        target = layout->positionRowsAway(position, 1);
+        break;
+    case Qt::Key_PageUp:
+        target = layout->positionRowsAway(position, -page);
+        break;
+    case Qt::Key_PageDown:
+        target = layout->positionRowsAway(position, page);
+        break;
+    default:
+        return false;
+    }
+    c.setPosition(
+        target, modifiers == Qt::ShiftModifier ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
+    keepCaretInView([&] { setTextCursor(c); });
+    e->accept();
+    return true;
+}
+
+void DocumentView::mousePressEvent(QMouseEvent* e)
+{
+    keepCaretInView([&] { QTextEdit::mousePressEvent(e); });
+}
+
+void DocumentView::mouseMoveEvent(QMouseEvent* e)
+{
+    keepCaretInView([&] { QTextEdit::mouseMoveEvent(e); });
+}
+
+void DocumentView::mouseReleaseEvent(QMouseEvent* e)
+{
+    keepCaretInView([&] { QTextEdit::mouseReleaseEvent(e); });
+}
+
+void DocumentView::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    keepCaretInView([&] { QTextEdit::mouseDoubleClickEvent(e); });
 }
 
 bool DocumentView::canInsertFromMimeData(const QMimeData* source) const
@@ -309,5 +423,5 @@ void DocumentView::insertFromMimeData(const QMimeData* source)
 {
     // Only characters come in, never formatting (a middle-click paste of the X selection).
     if (source->hasText())
-        textCursor().insertText(source->text());
+        keepCaretInView([&] { textCursor().insertText(source->text()); });
 }

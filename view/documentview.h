@@ -6,6 +6,8 @@
 #include <QTextEdit>
 #include <cstdint>
 
+class CellLayout;
+
 // The main window's document view: the only copy of the document. It offers the operations the
 // commands use (Text, SelText, SelStart, SelLength, SelColor, SelBold, LoadFile), with this
 // contract: character i of Text() is the character at selection position i, a line break
@@ -71,6 +73,10 @@ public:
 protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
 
@@ -90,6 +96,13 @@ private:
         setTextCursor(c);
     }
     bool isReserved(const QKeyEvent* event) const;
+    // Plain text is laid out on the character grid (view/celllayout.h); paragraphs too long to
+    // be shaped whole have their caret moved and kept in view here.
+    CellLayout* cellLayout() const;
+    bool caretInLongParagraph() const;
+    void showCaret();
+    template <class Step> void keepCaretInView(Step&& step);
+    bool moveInLongParagraph(QKeyEvent* event);
     void configureDocument(QTextDocument* document, QTextOption::WrapMode wrap) const;
 
     QList<QKeySequence> m_reserved;
