@@ -34,8 +34,21 @@ public:
 
     void feed(QStringView text)
     {
-        for (const QChar ch : text)
-            feed(ch.unicode());
+        const char16_t* c = text.utf16();
+        const char16_t* const end = c + text.size();
+        while (c != end) {
+            // Most characters are one cell each and neither break a row nor end a line: a run
+            // of them fills rows by arithmetic.
+            const char16_t* run = c;
+            while (run != end && isOrdinary(*run))
+                ++run;
+            if (run != c) {
+                feedOrdinary(int(run - c));
+                c = run;
+            }
+            if (c != end)
+                feed(*c++);
+        }
     }
 
     void feed(char16_t c)
@@ -89,6 +102,38 @@ public:
         ++m_position;
     }
 
+    static bool isOrdinary(char16_t c)
+    {
+        return c != u' ' && c != u'\t' && c != LineSeparator && !QChar::isSurrogate(c);
+    }
+
+    // n ordinary characters, as feed(c) would take them one by one.
+    void feedOrdinary(int n)
+    {
+        m_pendingHigh = false;
+        while (n > 0) {
+            if (m_hanging) {
+                m_hanging = false;
+                startRow(m_position);
+            }
+            if (m_glyphs >= m_columns) {
+                if (m_words && m_lastBreak > m_rowStart && m_lastBreak < m_position) {
+                    const int carried = m_glyphsAfterBreak;
+                    startRow(m_lastBreak);
+                    m_glyphs = carried;
+                } else {
+                    startRow(m_position);
+                }
+            }
+            const int take = std::min(n, m_columns - m_glyphs);
+            m_glyphs += take;
+            m_glyphsAfterBreak += take;
+            m_lineGlyphs += take;
+            m_position += take;
+            n -= take;
+        }
+    }
+
     int rows() const { return m_rows; }
     int lines() const { return m_lines; }
     int longestLine() const { return std::max(m_longestLine, m_lineGlyphs); }
@@ -136,10 +181,29 @@ int glyphCount(QStringView text)
 
 } // namespace
 
-CellLayout::CellLayout(QTextDocument* document)
+CellLayout::CellLayout(QTextDocument* document, std::vector<Paragraph> paragraphs)
     : QAbstractTextDocumentLayout(document)
 {
     updateMetrics();
+    qint64 characters = 0;
+    for (const Paragraph& paragraph : paragraphs)
+        characters += qint64(paragraph.length) + 1;
+    if (paragraphs.empty() || qsizetype(paragraphs.size()) != document->blockCount()
+        || characters != document->characterCount())
+        return; // measured when the document is set
+    m_blocks.reserve(paragraphs.size());
+    QTextBlock block = document->begin();
+    for (const Paragraph& paragraph : paragraphs) {
+        Block info;
+        info.lines = paragraph.lines;
+        info.longestLine = paragraph.longestLine;
+        info.rows = paragraph.lines;
+        if (paragraph.longestLine > m_columns || paragraph.length > LongBlock)
+            wrap(block, info);
+        m_blocks.push_back(std::move(info));
+        block = block.next();
+    }
+    m_characters = document->characterCount();
 }
 
 CellLayout::~CellLayout() = default;
@@ -184,7 +248,28 @@ QString CellLayout::textOf(int from, int to) const
 CellLayout::Block CellLayout::measure(const QTextBlock& block) const
 {
     Block info;
-    wrap(block, info);
+    if (block.length() - 1 > LongBlock) {
+        wrap(block, info);
+        return info;
+    }
+    // Lines and their lengths first: when every line fits, that is all there is to know.
+    const QString text = block.text();
+    int glyphs = 0;
+    for (const QChar ch : text) {
+        const char16_t c = ch.unicode();
+        if (c == LineSeparator) {
+            info.longestLine = std::max(info.longestLine, glyphs);
+            glyphs = 0;
+            ++info.lines;
+        } else if (!QChar::isLowSurrogate(c)) {
+            ++glyphs;
+        }
+    }
+    info.longestLine = std::max(info.longestLine, glyphs);
+    if (info.longestLine <= m_columns)
+        info.rows = info.lines;
+    else
+        wrap(block, info);
     return info;
 }
 
@@ -273,12 +358,23 @@ void CellLayout::documentChanged(int from, int charsRemoved, int charsAdded)
         const int grown = blockCount - oldCount;
         const int oldLast = std::clamp(lastNumber - grown, firstNumber - 1, oldCount - 1);
         updateMetrics();
+        const bool formatsOnly = m_formatsOnly && grown == 0 && characters == m_characters;
         std::vector<Block> fresh;
         fresh.reserve(size_t(lastNumber - firstNumber + 1));
-        for (QTextBlock block = first; block.isValid() && block.blockNumber() <= lastNumber;
-             block = block.next()) {
-            block.layout()->clearLayout();
-            fresh.push_back(measure(block));
+        int n = firstNumber;
+        for (QTextBlock block = first; block.isValid() && n <= lastNumber;
+             block = block.next(), ++n) {
+            const bool wasLaidOut = n <= oldLast && m_blocks[size_t(n)].laidOut;
+            if (wasLaidOut)
+                block.layout()->clearLayout();
+            if (formatsOnly) {
+                // New colours and weights leave every character in its cell.
+                Block kept = std::move(m_blocks[size_t(n)]);
+                kept.laidOut = false;
+                fresh.push_back(std::move(kept));
+            } else {
+                fresh.push_back(measure(block));
+            }
         }
         m_blocks.erase(m_blocks.begin() + firstNumber, m_blocks.begin() + oldLast + 1);
         m_blocks.insert(m_blocks.begin() + firstNumber, std::make_move_iterator(fresh.begin()),
@@ -287,6 +383,7 @@ void CellLayout::documentChanged(int from, int charsRemoved, int charsAdded)
         m_rowsAboveDirty = true;
         changedTop = top(rowsAbove(firstNumber));
     }
+    m_formatsOnly = false;
     const QSizeF newSize = documentSize();
     if (newSize != oldSize)
         Q_EMIT documentSizeChanged(newSize);

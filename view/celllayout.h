@@ -20,7 +20,16 @@ class QTextLayout;
 class CellLayout : public QAbstractTextDocumentLayout {
     Q_OBJECT
 public:
-    explicit CellLayout(QTextDocument* document);
+    // What the loader knows of a paragraph of plain text before it is put in the document: its
+    // length, its lines (separated by line separators) and the cells of the longest.
+    struct Paragraph {
+        int length = 0;
+        int lines = 1;
+        int longestLine = 0;
+    };
+    // Paragraphs measured by the loader, in document order, spare the layout a pass over the
+    // text; when they do not match the document, it measures the text itself.
+    explicit CellLayout(QTextDocument* document, std::vector<Paragraph> paragraphs = {});
     ~CellLayout() override;
 
     static constexpr int LongBlock = 65536;
@@ -47,6 +56,9 @@ public:
     Row rowAt(int position) const;
     int positionRowsAway(int position, int rowsDown) const;
     qreal rowHeight() const { return m_cellHeight; }
+    // Says that the next change of the document changes formats only, not a character: the
+    // paragraphs keep their measures.
+    void expectFormatsOnly(bool formatsOnly) { m_formatsOnly = formatsOnly; }
 
 protected:
     void documentChanged(int from, int charsRemoved, int charsAdded) override;
@@ -88,6 +100,7 @@ private:
     mutable std::vector<qint64> m_rowsAbove;
     mutable bool m_rowsAboveDirty = true;
     int m_characters = 0;
+    bool m_formatsOnly = false;
     int m_columns = 80;
     QTextOption::WrapMode m_wrap = QTextOption::WrapAtWordBoundaryOrAnywhere;
     qreal m_cellWidth = 8;

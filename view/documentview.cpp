@@ -41,19 +41,62 @@ bool useCellLayout()
     return !rich;
 }
 
-void groupLines(QString& text)
+// What one pass over plain text learns while it groups the lines into paragraphs (see
+// GroupedLength): the longest run without a space, tab or line break, and each paragraph's
+// lines for the character grid.
+struct PlainShape {
+    qsizetype longestRun = 0;
+    // Empty when the text holds characters that the document turns into paragraph breaks of its
+    // own (carriage returns, paragraph or frame separators): the layout then measures it itself.
+    std::vector<CellLayout::Paragraph> paragraphs;
+};
+
+PlainShape groupLines(QString& text)
 {
+    PlainShape shape;
     char16_t* const begin = reinterpret_cast<char16_t*>(text.data());
     char16_t* const end = begin + text.size();
     const char16_t* paragraphStart = begin;
+    qsizetype run = 0;
+    int glyphs = 0;
+    bool measurable = true;
+    CellLayout::Paragraph paragraph;
     for (char16_t* c = begin; c != end; ++c) {
-        if (*c != u'\n')
+        const char16_t u = *c;
+        if (u == u' ' || u == u'\t') {
+            shape.longestRun = qMax(shape.longestRun, run);
+            run = 0;
+            ++glyphs;
             continue;
-        if (c - paragraphStart < GroupedLength)
+        }
+        if (u != u'\n') {
+            ++run;
+            if (u == u'\r' || u == QChar::ParagraphSeparator || u == 0xFDD0 || u == 0xFDD1)
+                measurable = false;
+            glyphs += !QChar::isLowSurrogate(u);
+            continue;
+        }
+        shape.longestRun = qMax(shape.longestRun, run);
+        run = 0;
+        paragraph.longestLine = qMax(paragraph.longestLine, glyphs);
+        glyphs = 0;
+        if (c - paragraphStart < GroupedLength) {
             *c = QChar::LineSeparator;
-        else
+            ++paragraph.lines;
+        } else {
+            paragraph.length = int(c - paragraphStart);
+            shape.paragraphs.push_back(paragraph);
+            paragraph = CellLayout::Paragraph();
             paragraphStart = c + 1;
+        }
     }
+    shape.longestRun = qMax(shape.longestRun, run);
+    paragraph.longestLine = qMax(paragraph.longestLine, glyphs);
+    paragraph.length = int(end - paragraphStart);
+    shape.paragraphs.push_back(paragraph);
+    if (!measurable)
+        shape.paragraphs.clear();
+    return shape;
 }
 }
 
@@ -91,12 +134,14 @@ QTextDocument* DocumentView::newDocument() const
 
 void DocumentView::setPlainContent(QTextDocument* doc, QString text) const
 {
-    const bool longRun = TextDecoding::longestUnbrokenRun(text) > LongestWordWrappedRun;
+    PlainShape shape = groupLines(text);
+    const bool longRun = shape.longestRun > LongestWordWrappedRun;
     configureDocument(doc, longRun ? QTextOption::WrapAnywhere : DefaultWrap);
-    if (useCellLayout())
-        doc->setDocumentLayout(new CellLayout(doc));
-    groupLines(text);
     QTextCursor(doc).insertText(text);
+    if (useCellLayout()) {
+        doc->setDocumentLayout(new CellLayout(doc, std::move(shape.paragraphs)));
+        return;
+    }
     // A paragraph is laid out as a whole; one that long would be taken apart and shaped afresh
     // for every paint unless its layout is kept.
     for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
@@ -165,6 +210,7 @@ QString DocumentView::SelText() const { return plainText(cursor().selectedText()
 
 void DocumentView::setSelText(const QString& text)
 {
+    m_batchChangedText = true;
     editCursor([&](QTextCursor& c) { c.insertText(text); });
 }
 
@@ -231,37 +277,60 @@ QColor DocumentView::colorAt(const QTextCharFormat& format) const
                                                       : format.foreground().color();
 }
 
+QTextCharFormat DocumentView::selectionFormat() const
+{
+    QTextCharFormat format = cursor().charFormat();
+    format.merge(m_pendingFormat);
+    return format;
+}
+
+void DocumentView::mergeSelectionFormat(const QTextCharFormat& format)
+{
+    // In a batch, the colour and the weight of one selection are applied together when the
+    // selection moves on: each change of format splits the document's runs of text once.
+    if (m_batchDepth > 0) {
+        m_pendingFormat.merge(format);
+        return;
+    }
+    editCursor([&](QTextCursor& c) { c.mergeCharFormat(format); });
+}
+
+void DocumentView::applyPendingFormat()
+{
+    if (m_pendingFormat.propertyCount() == 0)
+        return;
+    m_batchCursor.mergeCharFormat(m_pendingFormat);
+    m_pendingFormat = QTextCharFormat();
+}
+
 void DocumentView::setSelColor(std::uint32_t color)
 {
     QTextCharFormat format;
     const QColor c0 = Units::color(color);
     format.setForeground(c0);
-    editCursor([&](QTextCursor& c) {
-        // Text made bold by an outline keeps its outline in the text's colour.
-        if (c.charFormat().hasProperty(QTextFormat::TextOutline))
-            format.setTextOutline(QPen(c0, BoldOutlineWidth));
-        c.mergeCharFormat(format);
-    });
+    // Text made bold by an outline keeps its outline in the text's colour.
+    if (selectionFormat().hasProperty(QTextFormat::TextOutline))
+        format.setTextOutline(QPen(c0, BoldOutlineWidth));
+    mergeSelectionFormat(format);
 }
 
 void DocumentView::setSelBold(bool bold)
 {
     QTextCharFormat format;
     format.setFontWeight(bold ? QFont::Bold : QFont::Normal);
-    editCursor([&](QTextCursor& c) {
-        const QTextCharFormat current = c.charFormat();
-        if (bold && !hasOwnBold(current.font().resolve(document()->defaultFont())))
-            format.setTextOutline(QPen(colorAt(current), BoldOutlineWidth));
-        else if (current.hasProperty(QTextFormat::TextOutline))
-            format.setTextOutline(QPen(Qt::NoPen));
-        c.mergeCharFormat(format);
-    });
+    const QTextCharFormat current = selectionFormat();
+    if (bold && !hasOwnBold(current.font().resolve(document()->defaultFont())))
+        format.setTextOutline(QPen(colorAt(current), BoldOutlineWidth));
+    else if (current.hasProperty(QTextFormat::TextOutline))
+        format.setTextOutline(QPen(Qt::NoPen));
+    mergeSelectionFormat(format);
 }
 
 DocumentView::Batch::Batch(DocumentView* view)
     : m_view(view)
 {
     if (m_view->m_batchDepth++ == 0) {
+        m_view->m_batchChangedText = false;
         m_view->m_batchCursor = m_view->textCursor();
         m_view->m_batchCursor.beginEditBlock();
     }
@@ -270,7 +339,13 @@ DocumentView::Batch::Batch(DocumentView* view)
 DocumentView::Batch::~Batch()
 {
     if (--m_view->m_batchDepth == 0) {
+        m_view->applyPendingFormat();
+        CellLayout* layout = m_view->cellLayout();
+        if (layout)
+            layout->expectFormatsOnly(!m_view->m_batchChangedText);
         m_view->m_batchCursor.endEditBlock();
+        if (layout)
+            layout->expectFormatsOnly(false);
         m_view->keepCaretInView([&] { m_view->setTextCursor(m_view->m_batchCursor); });
         m_view->m_batchCursor = QTextCursor();
     }

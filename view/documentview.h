@@ -83,11 +83,16 @@ protected:
 private:
     QTextCursor cursor() const;
     QColor colorAt(const QTextCharFormat& format) const;
+    // The selection's format, with what a batch has still to apply to it.
+    QTextCharFormat selectionFormat() const;
+    void mergeSelectionFormat(const QTextCharFormat& format);
+    void applyPendingFormat();
     // Changes the selection: in a batch the batch's own cursor, changed in place (a copy would
     // be registered with the document anew for every change), else the view's.
     template <class Change> void editCursor(Change&& change)
     {
         if (m_batchDepth > 0) {
+            applyPendingFormat();
             change(m_batchCursor);
             return;
         }
@@ -108,4 +113,7 @@ private:
     QList<QKeySequence> m_reserved;
     int m_batchDepth = 0;
     QTextCursor m_batchCursor;
+    // Formats set on the batch's selection and not yet applied to it.
+    QTextCharFormat m_pendingFormat;
+    bool m_batchChangedText = false;
 };
