@@ -25,10 +25,13 @@ constexpr int MaxShapedRow = 4096;
 // cut where the row ends otherwise; a line separator ends its row and belongs to it.
 class RowBreaker {
 public:
-    RowBreaker(int columns, bool words, std::vector<int>* starts)
+    // Rows are counted from position base on, where a row starts.
+    RowBreaker(int columns, bool words, std::vector<int>* starts, int base = 0)
         : m_columns(std::max(columns, 1))
         , m_words(words)
         , m_starts(starts)
+        , m_position(base)
+        , m_rowStart(base)
     {
     }
 
@@ -273,27 +276,36 @@ CellLayout::Block CellLayout::measure(const QTextBlock& block) const
     return info;
 }
 
-void CellLayout::wrap(const QTextBlock& block, Block& info) const
+void CellLayout::wrap(const QTextBlock& block, Block& info, int fromRow) const
 {
     const int length = block.length() - 1;
     const bool isLongBlock = length > LongBlock;
-    info.rowStarts.clear();
-    if (isLongBlock)
-        info.rowStarts.push_back(0);
-    RowBreaker breaker(
-        m_columns, m_wrap != QTextOption::WrapAnywhere, isLongBlock ? &info.rowStarts : nullptr);
+    const bool resume = isLongBlock && fromRow > 0 && size_t(fromRow) < info.rowStarts.size();
+    if (!resume) {
+        fromRow = 0;
+        info.rowStarts.assign(isLongBlock ? 1 : 0, 0);
+    } else {
+        info.rowStarts.resize(size_t(fromRow) + 1);
+    }
+    const int start = isLongBlock ? info.rowStarts[size_t(fromRow)] : 0;
+    RowBreaker breaker(m_columns, m_wrap != QTextOption::WrapAnywhere,
+        isLongBlock ? &info.rowStarts : nullptr, start);
     if (isLongBlock) {
-        for (int at = 0; at < length; at += ChunkLength) {
+        for (int at = start; at < length; at += ChunkLength) {
             const int end = std::min(length, at + ChunkLength);
             breaker.feed(textOf(block.position() + at, block.position() + end));
         }
         info.rowStarts.shrink_to_fit();
+        info.rows = int(info.rowStarts.size());
     } else {
         breaker.feed(block.text());
+        info.rows = breaker.rows();
     }
-    info.lines = breaker.lines();
-    info.longestLine = breaker.longestLine();
-    info.rows = breaker.rows();
+    // Resumed, the lines are those of the part read again, at least (a long paragraph's lines
+    // only ever size a document that does not wrap).
+    info.lines = resume ? std::max(info.lines, breaker.lines()) : breaker.lines();
+    info.longestLine
+        = resume ? std::max(info.longestLine, breaker.longestLine()) : breaker.longestLine();
     info.laidOut = false;
 }
 
@@ -371,6 +383,15 @@ void CellLayout::documentChanged(int from, int charsRemoved, int charsAdded)
                 // New colours and weights leave every character in its cell.
                 Block kept = std::move(m_blocks[size_t(n)]);
                 kept.laidOut = false;
+                fresh.push_back(std::move(kept));
+            } else if (grown == 0 && firstNumber == lastNumber && isLong(block)
+                && !m_blocks[size_t(n)].rowStarts.empty()) {
+                // Typing in a long paragraph: the rows above the one changed stay as they were.
+                // The row before it is wrapped again too, as spaces typed at the start of a row
+                // may hang at the end of the one before.
+                Block kept = std::move(m_blocks[size_t(n)]);
+                const int row = rowInLongBlock(kept, from - block.position());
+                wrap(block, kept, std::max(0, row - 1));
                 fresh.push_back(std::move(kept));
             } else {
                 fresh.push_back(measure(block));
@@ -468,7 +489,11 @@ void CellLayout::ensureLaidOut(const QTextBlock& block) const
         // holds this position.
         auto next = std::upper_bound(starts.begin(), starts.end(), start);
         const int end = next == starts.end() ? int(text.size()) : *next;
-        const int glyphs = std::max(1, glyphCount(view.mid(start, end - start)));
+        // The last row of a line is ended by its line separator (the shaper counts a tab as
+        // more than one character when it is told a number of them).
+        const bool lineEnds = end >= text.size() || text.at(end - 1).unicode() == LineSeparator;
+        const int glyphs
+            = lineEnds ? Unlimited : std::max(1, glyphCount(view.mid(start, end - start)));
         if (m_columns == Unlimited)
             line.setNumColumns(glyphs);
         else

@@ -79,7 +79,8 @@ private:
     void rebuild();
     void rewrap();
     Block measure(const QTextBlock& block) const;
-    void wrap(const QTextBlock& block, Block& info) const;
+    // Finds the rows of a paragraph; of a long one whose rows are known, from row fromRow on.
+    void wrap(const QTextBlock& block, Block& info, int fromRow = 0) const;
     void ensureLaidOut(const QTextBlock& block) const;
     void drawLongBlock(QPainter* painter, const PaintContext& context, const QTextBlock& block,
         qint64 topRow, const QRectF& clip) const;
