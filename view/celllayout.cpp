@@ -14,9 +14,6 @@ namespace {
 
 constexpr char16_t LineSeparator = 0x2028;
 constexpr int Unlimited = INT_MAX / 4;
-// Long paragraphs are read this many characters at a time, so that measuring one never copies
-// it whole.
-constexpr int ChunkLength = 1 << 20;
 constexpr int MaxShapedRow = 4096;
 
 // Splits a paragraph's characters into rows, one character at a time. Every character is one
@@ -48,6 +45,16 @@ public:
             if (run != c) {
                 feedOrdinary(int(run - c));
                 c = run;
+            }
+            // Spaces hanging at the end of a full row, however many, stay on it.
+            if (m_hanging && c != end && *c == u' ') {
+                const char16_t* spaces = c;
+                while (spaces != end && *spaces == u' ')
+                    ++spaces;
+                m_position += int(spaces - c);
+                m_lineGlyphs += int(spaces - c);
+                c = spaces;
+                continue;
             }
             if (c != end)
                 feed(*c++);
@@ -240,12 +247,32 @@ QTextBlock CellLayout::blockNumber(int n) const { return document()->findBlockBy
 
 QString CellLayout::textOf(int from, int to) const
 {
+    // Character by character: a cursor placed in a paragraph would have the editor's text
+    // engine go over the whole paragraph, however little is read.
+    QString text;
     if (to <= from)
-        return QString();
-    QTextCursor cursor(document());
-    cursor.setPosition(from);
-    cursor.setPosition(to, QTextCursor::KeepAnchor);
-    return cursor.selectedText();
+        return text;
+    text.resize(to - from);
+    QTextDocument* doc = document();
+    for (int i = from; i < to; ++i)
+        text[i - from] = doc->characterAt(i);
+    return text;
+}
+
+template <class Feed> void CellLayout::forEachPiece(const QTextBlock& block, int from, Feed&& feed)
+{
+    // A piece of text with one format at a time, each copied once.
+    const int start = block.position() + from;
+    for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        const int end = fragment.position() + fragment.length();
+        if (end <= start)
+            continue;
+        const QString text = fragment.text();
+        const int skip = std::max(0, start - fragment.position());
+        if (skip < text.size())
+            feed(QStringView(text).mid(skip));
+    }
 }
 
 CellLayout::Block CellLayout::measure(const QTextBlock& block) const
@@ -291,10 +318,7 @@ void CellLayout::wrap(const QTextBlock& block, Block& info, int fromRow) const
     RowBreaker breaker(m_columns, m_wrap != QTextOption::WrapAnywhere,
         isLongBlock ? &info.rowStarts : nullptr, start);
     if (isLongBlock) {
-        for (int at = start; at < length; at += ChunkLength) {
-            const int end = std::min(length, at + ChunkLength);
-            breaker.feed(textOf(block.position() + at, block.position() + end));
-        }
+        forEachPiece(block, start, [&](QStringView piece) { breaker.feed(piece); });
         info.rowStarts.shrink_to_fit();
         info.rows = int(info.rowStarts.size());
     } else {

@@ -86,6 +86,8 @@ private:
         qint64 topRow, const QRectF& clip) const;
     // The text of a part of the document, copied from that part alone.
     QString textOf(int from, int to) const;
+    // Calls feed with the text of a paragraph from a position in it to its end, in pieces.
+    template <class Feed> static void forEachPiece(const QTextBlock& block, int from, Feed&& feed);
     // A one-row layout of part of a long paragraph, with the document's formats.
     void layoutRow(QTextLayout& layout, const QTextBlock& block, int from, int to) const;
     // Rows above paragraph number n.

@@ -137,7 +137,14 @@ void DocumentView::setPlainContent(QTextDocument* doc, QString text) const
     PlainShape shape = groupLines(text);
     const bool longRun = shape.longestRun > LongestWordWrappedRun;
     configureDocument(doc, longRun ? QTextOption::WrapAnywhere : DefaultWrap);
-    QTextCursor(doc).insertText(text);
+    {
+        // In an edit block the cursor does not ask where its new place is on the screen, which
+        // would have the text engine go over the whole of the last paragraph.
+        QTextCursor cursor(doc);
+        cursor.beginEditBlock();
+        cursor.insertText(text);
+        cursor.endEditBlock();
+    }
     if (useCellLayout()) {
         doc->setDocumentLayout(new CellLayout(doc, std::move(shape.paragraphs)));
         return;
