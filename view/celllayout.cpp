@@ -46,13 +46,11 @@ public:
                 feedOrdinary(int(run - c));
                 c = run;
             }
-            // Spaces hanging at the end of a full row, however many, stay on it.
-            if (m_hanging && c != end && *c == u' ') {
+            if (c != end && *c == u' ') {
                 const char16_t* spaces = c;
                 while (spaces != end && *spaces == u' ')
                     ++spaces;
-                m_position += int(spaces - c);
-                m_lineGlyphs += int(spaces - c);
+                feedSpaces(int(spaces - c));
                 c = spaces;
                 continue;
             }
@@ -115,6 +113,27 @@ public:
     static bool isOrdinary(char16_t c)
     {
         return c != u' ' && c != u'\t' && c != LineSeparator && !QChar::isSurrogate(c);
+    }
+
+    // n spaces, as feed(c) would take them one by one: those that fill the row count, and the
+    // rest hang at its end, however many.
+    void feedSpaces(int n)
+    {
+        m_pendingHigh = false;
+        if (!m_hanging) {
+            const int take = std::min(n, std::max(0, m_columns - m_glyphs));
+            if (take > 0) {
+                m_glyphs += take;
+                m_position += take;
+                m_lineGlyphs += take;
+                m_lastBreak = m_position;
+                m_glyphsAfterBreak = 0;
+                n -= take;
+            }
+            m_hanging = n > 0;
+        }
+        m_position += n;
+        m_lineGlyphs += n;
     }
 
     // n ordinary characters, as feed(c) would take them one by one.
