@@ -2,7 +2,6 @@
 
 #include "forms/apperror.h"
 #include "forms/units.h"
-#include "text/textdecoding.h"
 #include "view/celllayout.h"
 #include "view/terminalfont.h"
 
