@@ -2,7 +2,6 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
-#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextLayout>
