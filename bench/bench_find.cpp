@@ -2,6 +2,9 @@
 // Edit > Find, a word, Search, and the repaint that follows. Prints a table; asserts nothing.
 //
 //   bench_find [megabytes occurrences]...     (default: 1 10000  10 100000)
+//
+// The figures come twice, each from a process of its own: with plain text on the character grid,
+// as the program lays it out, and with the rich-text layout it used before (GLIMMER_LAYOUT=rich).
 #include "app/form1.h"
 #include "find/form2.h"
 #include "find/highlightsearch.h"
@@ -11,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QTextDocument>
 #include <QToolButton>
 #include <cstdio>
@@ -125,8 +129,36 @@ void runOnce(qsizetype megabytes, qsizetype occurrences)
 
 } // namespace
 
+// Runs this program again for each layout, with the same arguments.
+int runBothLayouts(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    args.prepend(QStringLiteral("--child"));
+    for (const bool rich : { true, false }) {
+        std::printf("### %s\n\n", rich ? "rich-text layout (before)" : "character grid");
+        std::fflush(stdout);
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        if (rich)
+            env.insert(QStringLiteral("GLIMMER_LAYOUT"), QStringLiteral("rich"));
+        else
+            env.remove(QStringLiteral("GLIMMER_LAYOUT"));
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        child.start(app.applicationFilePath(), args);
+        child.waitForFinished(-1);
+        std::printf("\n");
+    }
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
+    if (argc < 2 || QByteArray(argv[1]) != "--child")
+        return runBothLayouts(argc, argv);
+    --argc;
+    ++argv;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -2,10 +2,13 @@
 // the start of the program up to the first paint of its window.
 //
 //   bench_load                 every case, each in a process of its own, as a table
+//   bench_load big             the same with the hostile one-line documents (10 MB and 256 MiB)
 //   bench_load CASE [FILE]     one case (startup, or load FILE), one line of figures
 //
 // Each case runs in a fresh process so that its peak memory is its own. The documents are made
 // by the parent before the child starts, so making them costs the child neither time nor memory.
+// Every document is opened twice: with plain text on the character grid, as the program does,
+// and with the rich-text layout it used before (GLIMMER_LAYOUT=rich).
 #include "app/form1.h"
 #include "view/documentview.h"
 
@@ -14,6 +17,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QKeyEvent>
 #include <QProcess>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -77,13 +81,28 @@ bool writeArtLines(QFile& file, qsizetype size)
     return true;
 }
 
-// One line with no break and no space.
-bool writeLongLine(QFile& file, qsizetype size)
+enum class Content { ArtLines, LongLine, Zeros, ShortWords };
+
+// One line with no break: block characters with no space, NUL bytes (shown as spaces), or short
+// words.
+bool writeOneLine(QFile& file, qsizetype size, Content content)
 {
-    QByteArray bytes(size, '\xDB');
-    for (qsizetype i = 0; i < size; i += 7)
-        bytes[i] = '\xB1';
-    return file.write(bytes) == size;
+    QByteArray chunk(1024 * 1024, '\0');
+    if (content == Content::LongLine) {
+        chunk.fill('\xDB');
+        for (qsizetype i = 0; i < chunk.size(); i += 7)
+            chunk[i] = '\xB1';
+    } else if (content == Content::ShortWords) {
+        static const char words[] = "an ox is at my door ";
+        for (qsizetype i = 0; i < chunk.size(); ++i)
+            chunk[i] = words[i % (sizeof words - 1)];
+    }
+    for (qsizetype written = 0; written < size; written += chunk.size()) {
+        const qsizetype n = qMin(chunk.size(), size - written);
+        if (file.write(chunk.constData(), n) != n)
+            return false;
+    }
+    return true;
 }
 
 // Paints the view's visible part now and returns how long it took.
@@ -157,20 +176,41 @@ int runLoad(const QString& path)
         worstScroll = qMax(worstScroll, paintMs(view));
     }
     const double background = backgroundCpuMs();
-    std::printf("load %.0f %.0f %.0f %.0f %.0f %ld %ld\n", loaded, firstPaint, firstPaintCpu,
-        worstScroll, background, before, peakRssMiB());
+
+    // A keystroke at the end of the document: the character typed and the view repainted.
+    view->moveCursor(QTextCursor::End);
+    QApplication::processEvents();
+    double keystroke = 0;
+    for (int i = 0; i < 3; ++i) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+        const double typed = monotonicMs();
+        QApplication::sendEvent(view, &press);
+        QApplication::sendEvent(view, &release);
+        QApplication::processEvents();
+        view->viewport()->repaint();
+        keystroke = qMax(keystroke, monotonicMs() - typed);
+    }
+    std::printf("load %.0f %.0f %.0f %.0f %.0f %ld %ld %.1f\n", loaded, firstPaint, firstPaintCpu,
+        worstScroll, background, before, peakRssMiB(), keystroke);
     return 0;
 }
 
 struct Case {
     QString name;
     qsizetype size;
-    bool oneLine;
+    Content content;
 };
 
-QStringList runChild(const QString& program, const QStringList& args)
+QStringList runChild(const QString& program, const QStringList& args, bool rich = false)
 {
     QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (rich)
+        env.insert(QStringLiteral("GLIMMER_LAYOUT"), QStringLiteral("rich"));
+    else
+        env.remove(QStringLiteral("GLIMMER_LAYOUT"));
+    child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     const double start = monotonicMs();
     child.start(program, args + QStringList { QString::number(start, 'f', 3) });
@@ -180,38 +220,49 @@ QStringList runChild(const QString& program, const QStringList& args)
         .split(QLatin1Char(' '));
 }
 
-int runAll(const QString& program)
+int runAll(const QString& program, bool big)
 {
     QTemporaryDir dir;
     const qsizetype MiB = 1024 * 1024;
-    const QList<Case> cases {
-        { QStringLiteral("cp437 1 MB, 80 columns"), 1 * MiB, false },
-        { QStringLiteral("cp437 5 MB, 80 columns"), 5 * MiB, false },
-        { QStringLiteral("cp437 10 MB, 80 columns"), 10 * MiB, false },
-        { QStringLiteral("cp437 50 MB, 80 columns"), 50 * MiB, false },
-        { QStringLiteral("one 5 MB line, no break"), 5 * MiB, true },
+    QList<Case> cases {
+        { QStringLiteral("cp437 1 MB, 80 columns"), 1 * MiB, Content::ArtLines },
+        { QStringLiteral("cp437 5 MB, 80 columns"), 5 * MiB, Content::ArtLines },
+        { QStringLiteral("cp437 10 MB, 80 columns"), 10 * MiB, Content::ArtLines },
+        { QStringLiteral("cp437 50 MB, 80 columns"), 50 * MiB, Content::ArtLines },
+        { QStringLiteral("one 5 MB line, no break"), 5 * MiB, Content::LongLine },
     };
+    if (big) {
+        cases << Case { QStringLiteral("one 10 MB line of NUL bytes"), 10 * MiB, Content::Zeros }
+              << Case { QStringLiteral("one 10 MB line of short words"), 10 * MiB,
+                     Content::ShortWords }
+              << Case { QStringLiteral("256 MiB of NUL bytes"), 256 * MiB, Content::Zeros };
+    }
 
     QTextStream out(stdout);
     const QStringList start = runChild(program, { QStringLiteral("startup") });
     out << "process start to first paint of the window: " << start.value(1) << " ms, peak "
         << start.value(2) << " MiB\n\n";
-    out << "| document | LoadFile | first paint done | processor time to first paint | "
-           "worst scroll paint | background layout (processor) | peak RSS |\n";
-    out << "|---|---|---|---|---|---|---|\n";
+    out << "| document | layout | LoadFile | first paint done | processor time to first paint | "
+           "worst scroll paint | background layout (processor) | peak RSS | keystroke at the "
+           "end |\n";
+    out << "|---|---|---|---|---|---|---|---|---|\n";
     out.flush();
     for (const Case& c : cases) {
         const QString path = dir.filePath(QStringLiteral("doc.nfo"));
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly)
-            || !(c.oneLine ? writeLongLine(file, c.size) : writeArtLines(file, c.size)))
+            || !(c.content == Content::ArtLines ? writeArtLines(file, c.size)
+                                                : writeOneLine(file, c.size, c.content)))
             return 1;
         file.close();
-        const QStringList f = runChild(program, { QStringLiteral("load"), path });
-        out << "| " << c.name << " | " << f.value(1) << " ms | " << f.value(2) << " ms | "
-            << f.value(3) << " ms | " << f.value(4) << " ms | " << f.value(5) << " ms | "
-            << f.value(7) << " MiB (" << f.value(6) << " before) |\n";
-        out.flush();
+        for (const bool rich : { true, false }) {
+            const QStringList f = runChild(program, { QStringLiteral("load"), path }, rich);
+            out << "| " << c.name << " | " << (rich ? "rich text (before)" : "grid") << " | "
+                << f.value(1) << " ms | " << f.value(2) << " ms | " << f.value(3) << " ms | "
+                << f.value(4) << " ms | " << f.value(5) << " ms | " << f.value(7) << " MiB ("
+                << f.value(6) << " before) | " << f.value(8) << " ms |\n";
+            out.flush();
+        }
     }
     return 0;
 }
@@ -224,7 +275,7 @@ int main(int argc, char* argv[])
     // inherits does not blur the child's figures.
     if (argc < 3) {
         QCoreApplication app(argc, argv);
-        return runAll(app.applicationFilePath());
+        return runAll(app.applicationFilePath(), argc == 2 && QByteArray(argv[1]) == "big");
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -2,7 +2,7 @@
 
 #include "forms/apperror.h"
 #include "forms/units.h"
-#include "text/textdecoding.h"
+#include "view/celllayout.h"
 #include "view/terminalfont.h"
 
 #include <QFontDatabase>
@@ -11,10 +11,12 @@
 #include <QHash>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
 #include <QTextLayout>
+#include <cmath>
 
 namespace {
 // Prose wraps at word boundaries. A run of characters with no break opportunity longer than this
@@ -30,19 +32,70 @@ constexpr QTextOption::WrapMode DefaultWrap = QTextOption::WrapAtWordBoundaryOrA
 constexpr qsizetype GroupedLength = 4096;
 constexpr int KeptLayoutLength = 100000;
 
-void groupLines(QString& text)
+// Plain text is laid out on the character grid; GLIMMER_LAYOUT=rich keeps the rich-text layout
+// for it too, so that benchmarks can compare the two.
+bool useCellLayout()
 {
+    static const bool rich = qgetenv("GLIMMER_LAYOUT") == "rich";
+    return !rich;
+}
+
+// What one pass over plain text learns while it groups the lines into paragraphs (see
+// GroupedLength): the longest run without a space, tab or line break, and each paragraph's
+// lines for the character grid.
+struct PlainShape {
+    qsizetype longestRun = 0;
+    // Empty when the text holds characters that the document turns into paragraph breaks of its
+    // own (carriage returns, paragraph or frame separators): the layout then measures it itself.
+    std::vector<CellLayout::Paragraph> paragraphs;
+};
+
+PlainShape groupLines(QString& text)
+{
+    PlainShape shape;
     char16_t* const begin = reinterpret_cast<char16_t*>(text.data());
     char16_t* const end = begin + text.size();
     const char16_t* paragraphStart = begin;
+    qsizetype run = 0;
+    int glyphs = 0;
+    bool measurable = true;
+    CellLayout::Paragraph paragraph;
     for (char16_t* c = begin; c != end; ++c) {
-        if (*c != u'\n')
+        const char16_t u = *c;
+        if (u == u' ' || u == u'\t') {
+            shape.longestRun = qMax(shape.longestRun, run);
+            run = 0;
+            ++glyphs;
             continue;
-        if (c - paragraphStart < GroupedLength)
+        }
+        if (u != u'\n') {
+            ++run;
+            if (u == u'\r' || u == QChar::ParagraphSeparator || u == 0xFDD0 || u == 0xFDD1)
+                measurable = false;
+            glyphs += !QChar::isLowSurrogate(u);
+            continue;
+        }
+        shape.longestRun = qMax(shape.longestRun, run);
+        run = 0;
+        paragraph.longestLine = qMax(paragraph.longestLine, glyphs);
+        glyphs = 0;
+        if (c - paragraphStart < GroupedLength) {
             *c = QChar::LineSeparator;
-        else
+            ++paragraph.lines;
+        } else {
+            paragraph.length = int(c - paragraphStart);
+            shape.paragraphs.push_back(paragraph);
+            paragraph = CellLayout::Paragraph();
             paragraphStart = c + 1;
+        }
     }
+    shape.longestRun = qMax(shape.longestRun, run);
+    paragraph.longestLine = qMax(paragraph.longestLine, glyphs);
+    paragraph.length = int(end - paragraphStart);
+    shape.paragraphs.push_back(paragraph);
+    if (!measurable)
+        shape.paragraphs.clear();
+    return shape;
 }
 }
 
@@ -80,10 +133,21 @@ QTextDocument* DocumentView::newDocument() const
 
 void DocumentView::setPlainContent(QTextDocument* doc, QString text) const
 {
-    const bool longRun = TextDecoding::longestUnbrokenRun(text) > LongestWordWrappedRun;
+    PlainShape shape = groupLines(text);
+    const bool longRun = shape.longestRun > LongestWordWrappedRun;
     configureDocument(doc, longRun ? QTextOption::WrapAnywhere : DefaultWrap);
-    groupLines(text);
-    QTextCursor(doc).insertText(text);
+    {
+        // In an edit block the cursor does not ask where its new place is on the screen, which
+        // would have the text engine go over the whole of the last paragraph.
+        QTextCursor cursor(doc);
+        cursor.beginEditBlock();
+        cursor.insertText(text);
+        cursor.endEditBlock();
+    }
+    if (useCellLayout()) {
+        doc->setDocumentLayout(new CellLayout(doc, std::move(shape.paragraphs)));
+        return;
+    }
     // A paragraph is laid out as a whole; one that long would be taken apart and shaped afresh
     // for every paint unless its layout is kept.
     for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
@@ -155,6 +219,7 @@ QString DocumentView::SelText() const { return plainText(selectionCursor().selec
 
 void DocumentView::setSelText(const QString& text)
 {
+    m_batchChangedText = true;
     editCursor([&](QTextCursor& c) { c.insertText(text); });
 }
 
@@ -221,37 +286,60 @@ QColor DocumentView::colorAt(const QTextCharFormat& format) const
                                                       : format.foreground().color();
 }
 
+QTextCharFormat DocumentView::selectionFormat() const
+{
+    QTextCharFormat format = selectionCursor().charFormat();
+    format.merge(m_pendingFormat);
+    return format;
+}
+
+void DocumentView::mergeSelectionFormat(const QTextCharFormat& format)
+{
+    // In a batch, the colour and the weight of one selection are applied together when the
+    // selection moves on: each change of format splits the document's runs of text once.
+    if (m_batchDepth > 0) {
+        m_pendingFormat.merge(format);
+        return;
+    }
+    editCursor([&](QTextCursor& c) { c.mergeCharFormat(format); });
+}
+
+void DocumentView::applyPendingFormat()
+{
+    if (m_pendingFormat.propertyCount() == 0)
+        return;
+    m_batchCursor.mergeCharFormat(m_pendingFormat);
+    m_pendingFormat = QTextCharFormat();
+}
+
 void DocumentView::setSelColor(std::uint32_t color)
 {
     QTextCharFormat format;
     const QColor c0 = Units::color(color);
     format.setForeground(c0);
-    editCursor([&](QTextCursor& c) {
-        // Text made bold by an outline keeps its outline in the text's colour.
-        if (c.charFormat().hasProperty(QTextFormat::TextOutline))
-            format.setTextOutline(QPen(c0, BoldOutlineWidth));
-        c.mergeCharFormat(format);
-    });
+    // Text made bold by an outline keeps its outline in the text's colour.
+    if (selectionFormat().hasProperty(QTextFormat::TextOutline))
+        format.setTextOutline(QPen(c0, BoldOutlineWidth));
+    mergeSelectionFormat(format);
 }
 
 void DocumentView::setSelBold(bool bold)
 {
     QTextCharFormat format;
     format.setFontWeight(bold ? QFont::Bold : QFont::Normal);
-    editCursor([&](QTextCursor& c) {
-        const QTextCharFormat current = c.charFormat();
-        if (bold && !hasOwnBold(current.font().resolve(document()->defaultFont())))
-            format.setTextOutline(QPen(colorAt(current), BoldOutlineWidth));
-        else if (current.hasProperty(QTextFormat::TextOutline))
-            format.setTextOutline(QPen(Qt::NoPen));
-        c.mergeCharFormat(format);
-    });
+    const QTextCharFormat current = selectionFormat();
+    if (bold && !hasOwnBold(current.font().resolve(document()->defaultFont())))
+        format.setTextOutline(QPen(colorAt(current), BoldOutlineWidth));
+    else if (current.hasProperty(QTextFormat::TextOutline))
+        format.setTextOutline(QPen(Qt::NoPen));
+    mergeSelectionFormat(format);
 }
 
 DocumentView::Batch::Batch(DocumentView* view)
     : m_view(view)
 {
     if (m_view->m_batchDepth++ == 0) {
+        m_view->m_batchChangedText = false;
         m_view->m_batchCursor = m_view->textCursor();
         m_view->m_batchCursor.beginEditBlock();
     }
@@ -260,8 +348,14 @@ DocumentView::Batch::Batch(DocumentView* view)
 DocumentView::Batch::~Batch()
 {
     if (--m_view->m_batchDepth == 0) {
+        m_view->applyPendingFormat();
+        CellLayout* layout = m_view->cellLayout();
+        if (layout)
+            layout->expectFormatsOnly(!m_view->m_batchChangedText);
         m_view->m_batchCursor.endEditBlock();
-        m_view->setTextCursor(m_view->m_batchCursor);
+        if (layout)
+            layout->expectFormatsOnly(false);
+        m_view->keepCaretInView([&] { m_view->setTextCursor(m_view->m_batchCursor); });
         m_view->m_batchCursor = QTextCursor();
     }
 }
@@ -300,7 +394,108 @@ void DocumentView::keyPressEvent(QKeyEvent* e)
         e->ignore();
         return;
     }
-    QTextEdit::keyPressEvent(e);
+    if (moveInLongParagraph(e))
+        return;
+    keepCaretInView([&] { QTextEdit::keyPressEvent(e); });
+}
+
+CellLayout* DocumentView::cellLayout() const
+{
+    return qobject_cast<CellLayout*>(document()->documentLayout());
+}
+
+bool DocumentView::caretInLongParagraph() const
+{
+    const CellLayout* layout = cellLayout();
+    return layout && layout->isLong(textCursor().block());
+}
+
+void DocumentView::showCaret()
+{
+    const CellLayout* layout = cellLayout();
+    if (!layout)
+        return;
+    const QRectF caret = layout->caretRect(textCursor().position());
+    QScrollBar* bar = verticalScrollBar();
+    const int top = int(std::floor(caret.top()));
+    const int bottom = int(std::ceil(caret.bottom()));
+    if (top < bar->value())
+        bar->setValue(top);
+    else if (bottom > bar->value() + viewport()->height())
+        bar->setValue(bottom - viewport()->height());
+}
+
+template <class Step> void DocumentView::keepCaretInView(Step&& step)
+{
+    // The editor scrolls to the caret by the rows of its paragraph's shaped lines, which a long
+    // paragraph never has: there it would scroll to the paragraph's first row.
+    const int before = verticalScrollBar()->value();
+    step();
+    if (caretInLongParagraph()) {
+        verticalScrollBar()->setValue(before);
+        showCaret();
+    }
+}
+
+bool DocumentView::moveInLongParagraph(QKeyEvent* e)
+{
+    const Qt::KeyboardModifiers modifiers = e->modifiers() & ~Qt::KeypadModifier;
+    if (modifiers != Qt::NoModifier && modifiers != Qt::ShiftModifier)
+        return false;
+    if (!caretInLongParagraph())
+        return false;
+    const CellLayout* layout = cellLayout();
+    QTextCursor c = textCursor();
+    const int position = c.position();
+    const int page = std::max(1, int(viewport()->height() / layout->rowHeight()) - 1);
+    int target = 0;
+    switch (e->key()) {
+    case Qt::Key_Home:
+        target = layout->rowAt(position).start;
+        break;
+    case Qt::Key_End:
+        target = layout->rowAt(position).end;
+        break;
+    case Qt::Key_Up:
+        target = layout->positionRowsAway(position, -1);
+        break;
+    case Qt::Key_Down:
+        target = layout->positionRowsAway(position, 1);
+        break;
+    case Qt::Key_PageUp:
+        target = layout->positionRowsAway(position, -page);
+        break;
+    case Qt::Key_PageDown:
+        target = layout->positionRowsAway(position, page);
+        break;
+    default:
+        return false;
+    }
+    c.setPosition(
+        target, modifiers == Qt::ShiftModifier ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
+    keepCaretInView([&] { setTextCursor(c); });
+    e->accept();
+    return true;
+}
+
+void DocumentView::mousePressEvent(QMouseEvent* e)
+{
+    keepCaretInView([&] { QTextEdit::mousePressEvent(e); });
+}
+
+void DocumentView::mouseMoveEvent(QMouseEvent* e)
+{
+    keepCaretInView([&] { QTextEdit::mouseMoveEvent(e); });
+}
+
+void DocumentView::mouseReleaseEvent(QMouseEvent* e)
+{
+    keepCaretInView([&] { QTextEdit::mouseReleaseEvent(e); });
+}
+
+void DocumentView::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    keepCaretInView([&] { QTextEdit::mouseDoubleClickEvent(e); });
 }
 
 bool DocumentView::canInsertFromMimeData(const QMimeData* source) const
@@ -312,5 +507,5 @@ void DocumentView::insertFromMimeData(const QMimeData* source)
 {
     // Only characters come in, never formatting (a middle-click paste of the X selection).
     if (source->hasText())
-        textCursor().insertText(source->text());
+        keepCaretInView([&] { textCursor().insertText(source->text()); });
 }

@@ -6,6 +6,8 @@
 #include <QTextEdit>
 #include <cstdint>
 
+class CellLayout;
+
 // The main window's document view: the only copy of the document. It offers the operations the
 // commands use (Text, SelText, SelStart, SelLength, SelColor, SelBold, LoadFile), with this
 // contract: character i of Text() is the character at selection position i, a line break
@@ -82,6 +84,10 @@ public:
 protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
     // documentview_transfer.cpp: plain text out, files and plain text in.
@@ -94,11 +100,16 @@ private:
     // The cursor whose selection the operations read: the batch's while a batch runs.
     QTextCursor selectionCursor() const;
     QColor colorAt(const QTextCharFormat& format) const;
+    // The selection's format, with what a batch has still to apply to it.
+    QTextCharFormat selectionFormat() const;
+    void mergeSelectionFormat(const QTextCharFormat& format);
+    void applyPendingFormat();
     // Changes the selection: in a batch the batch's own cursor, changed in place (a copy would
     // be registered with the document anew for every change), else the view's.
     template <class Change> void editCursor(Change&& change)
     {
         if (m_batchDepth > 0) {
+            applyPendingFormat();
             change(m_batchCursor);
             return;
         }
@@ -107,9 +118,19 @@ private:
         setTextCursor(c);
     }
     bool isReserved(const QKeyEvent* event) const;
+    // Plain text is laid out on the character grid (view/celllayout.h); paragraphs too long to
+    // be shaped whole have their caret moved and kept in view here.
+    CellLayout* cellLayout() const;
+    bool caretInLongParagraph() const;
+    void showCaret();
+    template <class Step> void keepCaretInView(Step&& step);
+    bool moveInLongParagraph(QKeyEvent* event);
     void configureDocument(QTextDocument* document, QTextOption::WrapMode wrap) const;
 
     QList<QKeySequence> m_reserved;
     int m_batchDepth = 0;
     QTextCursor m_batchCursor;
+    // Formats set on the batch's selection and not yet applied to it.
+    QTextCharFormat m_pendingFormat;
+    bool m_batchChangedText = false;
 };
