@@ -20,6 +20,10 @@ namespace {
     // written as several, one after the other, each of at most this many cells (filled or not),
     // a cell counting twice for each level it is nested at.
     constexpr qint64 MaxTableCost = 2000;
+    // Every cell costs time and memory for its own block and frame, many times the text it holds:
+    // past this many in a document, the rest of its tables are written as text, a tab after each
+    // cell and a line for each row.
+    constexpr qint64 MaxDocumentCells = 50000;
     // Rows are added to a table in growing batches: adding one makes the table work out its grid
     // afresh, so adding them one at a time would take time growing with the square of their
     // number. The rows left over are removed when the table ends, which takes time growing with
@@ -69,6 +73,10 @@ void DocumentBuilder::endParagraph(const ParaState& para, End end)
     else if (end == End::NestedCell || end == End::NestedRow)
         level = qBound(2, para.nesting, MaxTableDepth);
 
+    if (m_cells >= MaxDocumentCells && end != End::Document) {
+        writeAsText(para, end);
+        return;
+    }
     closeTablesTo(level);
     const bool content
         = hasContent() || end == End::Paragraph || end == End::Cell || end == End::NestedCell;
@@ -111,6 +119,19 @@ void DocumentBuilder::endParagraph(const ParaState& para, End end)
     }
 }
 
+void DocumentBuilder::writeAsText(const ParaState& para, End end)
+{
+    closeTablesTo(0);
+    if (hasContent() || end == End::Paragraph) {
+        m_cursor.setBlockFormat(m_formats->blockFormat(para));
+        writeRuns();
+    }
+    if (end == End::Cell || end == End::NestedCell)
+        m_cursor.insertText(QStringLiteral("\t"));
+    else
+        m_cursor.insertBlock();
+}
+
 void DocumentBuilder::closeTablesTo(int level)
 {
     while (int(m_tables.size()) > level) {
@@ -143,6 +164,7 @@ void DocumentBuilder::openTablesTo(int level)
         format.setCellSpacing(0);
         m_tables.push_back({ m_cursor.insertTable(1, 1, format) });
         m_tableCost += cellCost();
+        ++m_cells;
     }
 }
 
@@ -158,6 +180,7 @@ void DocumentBuilder::enterCell()
                 t.table->appendColumns(1);
                 ++t.columns;
                 m_tableCost += t.rows * cellCost();
+                m_cells += t.rows;
             }
         } else {
             // A row with more cells than the table can take goes on in the next row.
@@ -180,6 +203,7 @@ void DocumentBuilder::enterCell()
             t.table->appendRows(batch);
             t.rows += batch;
             m_tableCost += batch * rowCost;
+            m_cells += qint64(batch) * t.columns;
         }
         ++t.row;
         t.column = 0;

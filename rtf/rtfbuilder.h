@@ -48,6 +48,8 @@ private:
     bool hasContent() const { return !m_runs.empty(); }
     void closeTablesTo(int level);
     void openTablesTo(int level);
+    // Writes the paragraph as plain text, a cell's end as a tab.
+    void writeAsText(const ParaState& para, End end);
     // Removes the spare rows at the end of a table.
     void finishTable(OpenTable& table);
     // What a cell of the innermost table adds to the cost of laying out the outermost.
@@ -66,6 +68,7 @@ private:
     std::vector<OpenTable> m_tables;
     qsizetype m_longestRun = 0; // without a space or line break
     qint64 m_tableCost = 0; // of the outermost table open, spare rows included
+    qint64 m_cells = 0; // in the document, spare ones included
 };
 
 } // namespace Rtf

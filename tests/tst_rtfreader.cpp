@@ -543,6 +543,17 @@ void TestRtfReader::boundedTables()
     }
     QCOMPARE(rows, 5000);
     QCOMPARE(doc->lastBlock().text(), QStringLiteral("after"));
+
+    // Past the cells a document may hold, the rest of its tables are text: a tab after each
+    // cell, a line for each row.
+    rtf = "{\\rtf1 ";
+    for (int i = 0; i < 30000; ++i)
+        rtf += "\\intbl a" + QByteArray::number(i) + "\\cell b\\cell\\row";
+    doc = load(rtf + "\\pard after}");
+    const QTextBlock last = doc->lastBlock().previous();
+    QCOMPARE(last.text(), QStringLiteral("a29999\tb\t"));
+    QVERIFY(!QTextCursor(last).currentTable());
+    QVERIFY(doc->toPlainText().contains(QStringLiteral("a0")));
 }
 
 void TestRtfReader::boundedPictures()
