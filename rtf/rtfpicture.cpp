@@ -83,16 +83,21 @@ std::optional<QTextImageFormat> Picture::finish(QTextDocument* document, int num
     const QSize decoded(std::min({ w, own.width(), MaxDecodedSide }),
         std::min({ h, own.height(), MaxDecodedSide }));
     const qint64 pixels = qint64(decoded.width()) * decoded.height();
-    // JPEG is decoded scaled down (by up to eight each way); other kinds whole, then scaled.
-    const qint64 whole = qint64(own.width()) * own.height();
-    const qint64 onTheWay = m_kind == Jpeg ? whole / 64 : whole;
+    // JPEG is decoded already scaled down by a half, a quarter or an eighth each way where the
+    // shown size allows; other kinds are decoded whole, then scaled.
+    qint64 factor = 1;
+    while (m_kind == Jpeg && factor < 8 && qint64(decoded.width()) * factor * 2 <= own.width()
+        && qint64(decoded.height()) * factor * 2 <= own.height())
+        factor *= 2;
+    const qint64 onTheWay = qint64(own.width()) * own.height() / (factor * factor);
+    const bool affordable = pixels <= budget->pixelsLeft && onTheWay <= MaxDecodePixels;
     QImage image;
-    if (pixels <= budget->pixelsLeft && onTheWay <= MaxDecodePixels) {
+    if (affordable) {
         reader.setScaledSize(decoded);
         image = reader.read();
     }
     if (image.isNull()) {
-        if (pixels <= budget->pixelsLeft && onTheWay <= MaxDecodePixels)
+        if (affordable)
             return std::nullopt; // the data does not decode
         format.setName(QStringLiteral("rtfpicture:omitted"));
         if (!budget->placeholderAdded) {

@@ -43,7 +43,12 @@
 namespace {
 
 constexpr std::uint32_t ReaderStack = 256 * 1024;
+// Sanitizers make the program several times slower: their builds wait longer.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr auto Patience = std::chrono::seconds(300);
+#else
 constexpr auto Patience = std::chrono::seconds(60);
+#endif
 
 // Ends the program with a failure unless disarmed in time.
 class Watchdog {
