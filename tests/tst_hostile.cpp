@@ -591,6 +591,15 @@ private Q_SLOTS:
             Watchdog watchdog(file);
             if (target == u"fuzz_regfile") {
                 onSmallStack([&] { RegFile::parse(bytes); });
+            } else if (target == u"fuzz_rtf") {
+                // Whatever the bytes start with, as the target reads them.
+                bool whole = false;
+                onSmallStack([&] {
+                    QTextDocument document;
+                    Rtf::read(bytes, &document);
+                    whole = document.toPlainText().size() + 1 == document.characterCount();
+                });
+                QVERIFY2(whole, qPrintable(file));
             } else {
                 QString text;
                 readOnSmallStack(bytes, &text);
