@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "structuremutator.h"
+
 namespace {
 // Walks the tree as a lookup would and checks that every entry is filed under its own name.
 void walk(const RegFile::Key& key, int depth)
@@ -22,6 +24,18 @@ void walk(const RegFile::Key& key, int depth)
             std::abort();
     }
 }
+}
+
+namespace {
+const char* const Openers[]
+    = { "[HKEY_LOCAL_MACHINE\\", "k\\", "\"v\"=hex:00,\\\n", "\"s\"=\"\\\\", "@=dword:" };
+const char* const Closers[] = { "]\n", "", "00\n", "\"\n", "\n" };
+}
+
+extern "C" std::size_t LLVMFuzzerCustomMutator(
+    std::uint8_t* data, std::size_t size, std::size_t maxSize, unsigned int seed)
+{
+    return StructureMutator::mutate(data, size, maxSize, seed, Openers, Closers);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

@@ -8,6 +8,20 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "structuremutator.h"
+
+namespace {
+const char* const Openers[] = { "{", "{\\*\\unknown ", "\\intbl\\itap3 x\\nestcell ",
+    "\\intbl x\\cell", "{\\pict\\jpegblip ", "{\\fonttbl{\\f1 ", "\\'", "\\uc2\\u233 " };
+const char* const Closers[] = { "}", "}", "\\nestrow ", "\\row ", "}", ";}}", "", "" };
+}
+
+extern "C" std::size_t LLVMFuzzerCustomMutator(
+    std::uint8_t* data, std::size_t size, std::size_t maxSize, unsigned int seed)
+{
+    return StructureMutator::mutate(data, size, maxSize, seed, Openers, Closers);
+}
+
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     // Text layout and fonts need a GUI application; no screen is used.

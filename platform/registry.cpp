@@ -3,8 +3,10 @@
 #include "platform/ansi.h"
 
 #include <QFile>
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace Registry {
@@ -19,6 +21,68 @@ namespace {
         if (!RegFile::isTextType(value.type))
             return value.data;
         return Ansi::fromUnicode(RegFile::fromUtf16le(value.data));
+    }
+}
+
+namespace {
+    // A file descriptor that closes itself.
+    class FileHandle {
+    public:
+        explicit FileHandle(int fd)
+            : m_fd(fd)
+        {
+        }
+        ~FileHandle()
+        {
+            if (m_fd >= 0)
+                ::close(m_fd);
+        }
+        FileHandle(const FileHandle&) = delete;
+        FileHandle& operator=(const FileHandle&) = delete;
+        int fd() const { return m_fd; }
+
+    private:
+        int m_fd;
+    };
+
+    // The bytes of an export file. Only a regular file is read: opening does not wait (a FIFO
+    // with no writer would keep the caller waiting for ever), and anything else at the path (a
+    // FIFO, a device, a folder) is refused before a byte is read.
+    Status readExportFile(const QString& path, QByteArray* bytes)
+    {
+        const QByteArray name = QFile::encodeName(path);
+        FileHandle file(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        if (file.fd() < 0)
+            return errno == ENOENT || errno == ENOTDIR ? FileNotFound : AccessDenied;
+        struct stat info { };
+        if (::fstat(file.fd(), &info) != 0 || !S_ISREG(info.st_mode))
+            return AccessDenied;
+        if (info.st_size > ExportFileRegistry::MaxFileSize)
+            return BadDatabase;
+        // Read up to the end whatever the size said: the file may change while it is read.
+        bytes->resize(qsizetype(info.st_size) + 1);
+        qsizetype used = 0;
+        for (;;) {
+            if (used == bytes->size()) {
+                if (used > ExportFileRegistry::MaxFileSize)
+                    return BadDatabase;
+                bytes->resize(
+                    qMin<qsizetype>(used * 2 + 4096, ExportFileRegistry::MaxFileSize + 1));
+            }
+            const ssize_t got
+                = ::read(file.fd(), bytes->data() + used, size_t(bytes->size() - used));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                return AccessDenied;
+            if (got == 0)
+                break;
+            used += got;
+        }
+        if (used > ExportFileRegistry::MaxFileSize)
+            return BadDatabase;
+        bytes->truncate(used);
+        return Success;
     }
 }
 
@@ -38,16 +102,10 @@ bool ExportFileRegistry::userMayWrite(const QString& path)
 
 Status ExportFileRegistry::loadMachineHive(std::shared_ptr<const RegFile::Hive>& hive) const
 {
-    QFile file(m_machineHive);
-    if (!file.exists())
-        return FileNotFound;
-    if (!file.open(QIODevice::ReadOnly))
-        return AccessDenied;
-    if (file.size() > MaxFileSize)
-        return BadDatabase;
-    const QByteArray bytes = file.read(MaxFileSize + 1);
-    if (bytes.size() > MaxFileSize)
-        return BadDatabase;
+    QByteArray bytes;
+    const Status read = readExportFile(m_machineHive, &bytes);
+    if (read != Success)
+        return read;
     auto parsed = std::make_shared<RegFile::Hive>(RegFile::parse(bytes));
     if (parsed->format == RegFile::Format::Invalid)
         return BadDatabase;

@@ -1,5 +1,7 @@
 #include "rtf/rtfbuilder.h"
 
+#include "text/textdecoding.h"
+
 #include <QTextDocument>
 #include <QTextTable>
 
@@ -7,10 +9,30 @@ namespace Rtf {
 
 namespace {
 
-    // Tables deeper than this are written as the cells of the deepest one allowed.
-    constexpr int MaxTableDepth = 16;
-    // A row with more cells than this gets no more columns; the rest of its cells share the last.
+    // Tables deeper than this are written as the cells of the deepest one allowed. Laying out a
+    // table inside a table takes about twice as long as the same content one level up, so the
+    // depth is kept to what real documents use.
+    constexpr int MaxTableDepth = 4;
+    // A row with more cells than this goes on in the next row.
     constexpr int MaxColumns = 64;
+    // The view lays a table out whole, nested tables and all, before it shows any of it; only
+    // the tables that come after it wait until they are scrolled to. Large tables are therefore
+    // written as several, one after the other, each of at most this many cells (filled or not),
+    // a cell counting twice for each level it is nested at.
+    constexpr qint64 MaxTableCost = 2000;
+    // Every cell costs time and memory for its own block and frame, many times the text it holds:
+    // past this many in a document, the rest of its tables are written as text, a tab after each
+    // cell and a line for each row.
+    constexpr qint64 MaxDocumentCells = 50000;
+    // Rows are added to a table in growing batches: adding one makes the table work out its grid
+    // afresh, so adding them one at a time would take time growing with the square of their
+    // number. The rows left over are removed when the table ends, which takes time growing with
+    // the square of their cells: a batch holds no more than this many.
+    constexpr int MaxBatchCells = 512;
+    // Paragraphs longer than this are written as several, broken at a space near the length
+    // where there is one: a paragraph is laid out whole, in memory many times its length.
+    constexpr qsizetype MaxBlockLength = 8192;
+    constexpr qsizetype SpaceSearch = 1024;
 
 } // namespace
 
@@ -51,6 +73,10 @@ void DocumentBuilder::endParagraph(const ParaState& para, End end)
     else if (end == End::NestedCell || end == End::NestedRow)
         level = qBound(2, para.nesting, MaxTableDepth);
 
+    if (m_cells >= MaxDocumentCells && end != End::Document) {
+        writeAsText(para, end);
+        return;
+    }
     closeTablesTo(level);
     const bool content
         = hasContent() || end == End::Paragraph || end == End::Cell || end == End::NestedCell;
@@ -81,17 +107,50 @@ void DocumentBuilder::endParagraph(const ParaState& para, End end)
     case End::Document:
         closeTablesTo(0);
         m_cursor.endEditBlock();
+        if (m_longestRun > TextDecoding::LongestWordWrappedRun) {
+            // Wrapping at word boundaries would try every position of such a run, taking time
+            // growing with the square of its length: the document wraps anywhere, as plain text
+            // does.
+            QTextOption option = m_cursor.document()->defaultTextOption();
+            option.setWrapMode(QTextOption::WrapAnywhere);
+            m_cursor.document()->setDefaultTextOption(option);
+        }
         break;
     }
+}
+
+void DocumentBuilder::writeAsText(const ParaState& para, End end)
+{
+    closeTablesTo(0);
+    if (hasContent() || end == End::Paragraph) {
+        m_cursor.setBlockFormat(m_formats->blockFormat(para));
+        writeRuns();
+    }
+    if (end == End::Cell || end == End::NestedCell)
+        m_cursor.insertText(QStringLiteral("\t"));
+    else
+        m_cursor.insertBlock();
 }
 
 void DocumentBuilder::closeTablesTo(int level)
 {
     while (int(m_tables.size()) > level) {
+        finishTable(m_tables.back());
         m_cursor.setPosition(m_tables.back().table->lastPosition() + 1);
         m_tables.pop_back();
     }
+    if (m_tables.empty())
+        m_tableCost = 0;
 }
+
+void DocumentBuilder::finishTable(OpenTable& t)
+{
+    if (t.rows > t.row + 1)
+        t.table->removeRows(t.row + 1, t.rows - t.row - 1);
+    t.rows = t.row + 1;
+}
+
+qint64 DocumentBuilder::cellCost() const { return qint64(1) << (m_tables.size() - 1); }
 
 void DocumentBuilder::openTablesTo(int level)
 {
@@ -104,23 +163,51 @@ void DocumentBuilder::openTablesTo(int level)
         format.setCellPadding(2);
         format.setCellSpacing(0);
         m_tables.push_back({ m_cursor.insertTable(1, 1, format) });
+        m_tableCost += cellCost();
+        ++m_cells;
     }
 }
 
 void DocumentBuilder::enterCell()
 {
     OpenTable& t = m_tables.back();
+    if (t.cellEnded && !t.rowEnded) {
+        const bool room = t.column + 1 < t.columns
+            || (t.column + 1 < MaxColumns && m_tableCost + t.rows * cellCost() <= MaxTableCost);
+        if (room) {
+            ++t.column;
+            if (t.column >= t.columns) {
+                t.table->appendColumns(1);
+                ++t.columns;
+                m_tableCost += t.rows * cellCost();
+                m_cells += t.rows;
+            }
+        } else {
+            // A row with more cells than the table can take goes on in the next row.
+            t.rowEnded = true;
+        }
+    }
     if (t.rowEnded) {
-        t.table->appendRows(1);
+        if (t.row + 1 >= t.rows) {
+            const qint64 rowCost = t.columns * cellCost();
+            const qint64 affordable = (MaxTableCost - m_tableCost) / rowCost;
+            if (affordable < 1) {
+                // The tables go on as new ones right after these.
+                const int level = int(m_tables.size());
+                closeTablesTo(0);
+                openTablesTo(level);
+                return;
+            }
+            const int batch = int(
+                qMin<qint64>(affordable, qBound(1, t.rows, qMax(1, MaxBatchCells / t.columns))));
+            t.table->appendRows(batch);
+            t.rows += batch;
+            m_tableCost += batch * rowCost;
+            m_cells += qint64(batch) * t.columns;
+        }
         ++t.row;
         t.column = 0;
-    } else if (t.cellEnded) {
-        if (t.column + 1 < MaxColumns) {
-            ++t.column;
-            if (t.column >= t.table->columns())
-                t.table->appendColumns(1);
-        }
-    } else {
+    } else if (!t.cellEnded) {
         return; // still in the cell the cursor is in
     }
     t.rowEnded = false;
@@ -128,13 +215,36 @@ void DocumentBuilder::enterCell()
     m_cursor = t.table->cellAt(t.row, t.column).lastCursorPosition();
 }
 
+void DocumentBuilder::insertText(QStringView text, const QTextCharFormat& format)
+{
+    while (text.size() > MaxBlockLength - m_cursor.positionInBlock()) {
+        const qsizetype room = qMax<qsizetype>(0, MaxBlockLength - m_cursor.positionInBlock());
+        qsizetype cut = room;
+        qsizetype skip = 0;
+        for (qsizetype i = room - 1; i >= 0 && i >= room - SpaceSearch; --i) {
+            if (text[i] == u' ') {
+                cut = i;
+                skip = 1; // the space becomes the break
+                break;
+            }
+        }
+        if (cut > 0)
+            m_cursor.insertText(text.first(cut).toString(), format);
+        m_cursor.insertBlock();
+        text = text.sliced(cut + skip);
+    }
+    if (!text.isEmpty())
+        m_cursor.insertText(text.toString(), format);
+}
+
 void DocumentBuilder::writeRuns()
 {
+    m_longestRun = qMax(m_longestRun, TextDecoding::longestUnbrokenRun(m_text));
     for (const Run& run : m_runs) {
         if (run.image >= 0)
             m_cursor.insertImage(m_images.at(run.image));
         else
-            m_cursor.insertText(QStringView(m_text).sliced(run.start, run.length).toString(),
+            insertText(QStringView(m_text).sliced(run.start, run.length),
                 m_formats->charFormat(run.state));
     }
     m_runs.clear();

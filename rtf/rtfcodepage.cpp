@@ -117,13 +117,17 @@ namespace {
 
 QStringDecoder* TextDecoder::decoderFor(int codePage)
 {
+    // A code page nobody can decode is read as the usual Windows one rather than lost; it shares
+    // that decoder, so that a document naming thousands of them does not make thousands.
+    if (m_unknown.count(codePage))
+        codePage = CodePage::Ansi;
     auto found = m_decoders.find(codePage);
     if (found == m_decoders.end()) {
         QStringDecoder decoder(
             decoderName(codePage).constData(), QStringConverter::Flag::Stateless);
-        if (!decoder.isValid()) {
-            // A code page nobody can decode is read as the usual Windows one rather than lost.
-            decoder = QStringDecoder("windows-1252", QStringConverter::Flag::Stateless);
+        if (!decoder.isValid() && codePage != CodePage::Ansi) {
+            m_unknown.insert(codePage);
+            return decoderFor(CodePage::Ansi);
         }
         found = m_decoders.emplace(codePage, std::move(decoder)).first;
     }

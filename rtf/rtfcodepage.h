@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringDecoder>
 #include <map>
+#include <set>
 
 namespace Rtf {
 
@@ -33,6 +34,7 @@ public:
 private:
     QStringDecoder* decoderFor(int codePage);
     std::map<int, QStringDecoder> m_decoders;
+    std::set<int> m_unknown;
 };
 
 } // namespace Rtf

@@ -4,6 +4,16 @@
 
 namespace Rtf {
 
+FontEntry& Formats::font(int number)
+{
+    m_haveLast = false;
+    if (m_fonts.size() >= MaxFonts && !m_fonts.contains(number)) {
+        m_spareFont = FontEntry();
+        return m_spareFont;
+    }
+    return m_fonts[number];
+}
+
 int Formats::codePageOf(int font) const
 {
     const auto found = m_fonts.constFind(font);
@@ -37,6 +47,10 @@ void Formats::endColorTable()
 
 void Formats::endColor()
 {
+    if (m_colors.size() >= MaxColors) {
+        m_red = m_green = m_blue = -1;
+        return;
+    }
     if (m_red < 0 && m_green < 0 && m_blue < 0)
         m_colors.append(QColor());
     else

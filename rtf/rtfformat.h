@@ -20,11 +20,12 @@ struct FontEntry {
 // The document's font and colour tables and what turns the reader's states into Qt formats.
 class Formats {
 public:
-    FontEntry& font(int number)
-    {
-        m_haveLast = false;
-        return m_fonts[number];
-    }
+    // A document names no more fonts or colours than these; entries past them are read and
+    // forgotten, and text in them is shown in the view's font and colour.
+    static constexpr int MaxFonts = 1000;
+    static constexpr int MaxColors = 1000;
+
+    FontEntry& font(int number);
     // The code page text in this font is written in, 0 for the document's.
     int codePageOf(int font) const;
 
@@ -42,6 +43,7 @@ public:
 
 private:
     QHash<int, FontEntry> m_fonts;
+    FontEntry m_spareFont; // for the fonts past MaxFonts
     QList<QColor> m_colors;
     int m_red = -1, m_green = -1, m_blue = -1;
     // The last conversion, since runs of text in one format follow each other.

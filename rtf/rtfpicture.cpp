@@ -3,9 +3,13 @@
 #include "forms/hexdigit.h"
 #include "forms/units.h"
 
+#include <QBuffer>
+#include <QColor>
 #include <QImage>
+#include <QImageReader>
 #include <QTextDocument>
 #include <QUrl>
+#include <algorithm>
 
 namespace Rtf {
 
@@ -17,6 +21,13 @@ namespace {
         const qint64 scaled = qint64(qBound(0, twips, 1440 * 100)) * qBound(1, percent, 1000) / 100;
         return Units::px(int(qMin<qint64>(scaled, 1440 * 100)));
     }
+
+    // No picture is shown larger than this each way (a hundred inches).
+    constexpr int MaxShownSide = 9600;
+    // Nor decoded larger than this each way: a larger one is drawn scaled up.
+    constexpr int MaxDecodedSide = 4096;
+    // The most pixels a picture may need while it is decoded, before it is scaled down.
+    constexpr qint64 MaxDecodePixels = qint64(16) * 1024 * 1024;
 
 } // namespace
 
@@ -43,25 +54,64 @@ void Picture::addBinary(QByteArrayView bytes)
         m_data.append(bytes);
 }
 
-std::optional<QTextImageFormat> Picture::finish(QTextDocument* document, int number)
+std::optional<QTextImageFormat> Picture::finish(QTextDocument* document, int number, Budget* budget)
 {
     if (!wanted() || m_data.isEmpty())
         return std::nullopt;
-    const QImage image = QImage::fromData(m_data, m_kind == Png ? "PNG" : "JPG");
-    if (image.isNull())
+    QBuffer buffer(&m_data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, m_kind == Png ? "png" : "jpeg");
+    // The size the picture says it has, read from its header before anything is decoded.
+    const QSize own = reader.size();
+    if (own.width() <= 0 || own.height() <= 0)
         return std::nullopt;
-    const QUrl name(QStringLiteral("rtfpicture:%1").arg(number));
-    document->addResource(QTextDocument::ImageResource, name, image);
-    QTextImageFormat format;
-    format.setName(name.toString());
     int w = shownPixels(widthGoal, scaleX);
     int h = shownPixels(heightGoal, scaleY);
     if (w <= 0 || h <= 0) {
-        w = int(qMin<qint64>(qint64(image.width()) * qBound(1, scaleX, 1000) / 100, 100000));
-        h = int(qMin<qint64>(qint64(image.height()) * qBound(1, scaleY, 1000) / 100, 100000));
+        w = int(qMin<qint64>(qint64(own.width()) * qBound(1, scaleX, 1000) / 100, MaxShownSide));
+        h = int(qMin<qint64>(qint64(own.height()) * qBound(1, scaleY, 1000) / 100, MaxShownSide));
     }
+    w = qMax(1, w);
+    h = qMax(1, h);
+    QTextImageFormat format;
     format.setWidth(w);
     format.setHeight(h);
+
+    // Decoded at the size it is shown (never larger than its own), within the document's budget;
+    // beyond it, or when decoding it would take too much memory on the way, the picture shows as
+    // an empty frame of its size.
+    const QSize decoded(std::min({ w, own.width(), MaxDecodedSide }),
+        std::min({ h, own.height(), MaxDecodedSide }));
+    const qint64 pixels = qint64(decoded.width()) * decoded.height();
+    // JPEG is decoded already scaled down by a half, a quarter or an eighth each way where the
+    // shown size allows; other kinds are decoded whole, then scaled.
+    qint64 factor = 1;
+    while (m_kind == Jpeg && factor < 8 && qint64(decoded.width()) * factor * 2 <= own.width()
+        && qint64(decoded.height()) * factor * 2 <= own.height())
+        factor *= 2;
+    const qint64 onTheWay = qint64(own.width()) * own.height() / (factor * factor);
+    const bool affordable = pixels <= budget->pixelsLeft && onTheWay <= MaxDecodePixels;
+    QImage image;
+    if (affordable) {
+        reader.setScaledSize(decoded);
+        image = reader.read();
+    }
+    if (image.isNull()) {
+        if (affordable)
+            return std::nullopt; // the data does not decode
+        format.setName(QStringLiteral("rtfpicture:omitted"));
+        if (!budget->placeholderAdded) {
+            QImage placeholder(1, 1, QImage::Format_ARGB32);
+            placeholder.fill(QColor(0xe0, 0xe0, 0xe0));
+            document->addResource(QTextDocument::ImageResource, QUrl(format.name()), placeholder);
+            budget->placeholderAdded = true;
+        }
+        return format;
+    }
+    budget->pixelsLeft -= qint64(image.width()) * image.height();
+    const QUrl name(QStringLiteral("rtfpicture:%1").arg(number));
+    document->addResource(QTextDocument::ImageResource, name, image);
+    format.setName(name.toString());
     return format;
 }
 

@@ -26,9 +26,16 @@ public:
     // scaling in percent.
     int widthGoal = 0, heightGoal = 0, width = 0, height = 0, scaleX = 100, scaleY = 100;
 
+    // What the pictures of one document may take together.
+    struct Budget {
+        qint64 pixelsLeft = qint64(8) * 1024 * 1024;
+        bool placeholderAdded = false;
+    };
+
     // Decodes the picture and gives the document a resource for it; nothing when it is not a
-    // picture that is shown or its data does not decode.
-    std::optional<QTextImageFormat> finish(QTextDocument* document, int number);
+    // picture that is shown or its data does not decode. A picture past the budget is shown as an
+    // empty frame of its size.
+    std::optional<QTextImageFormat> finish(QTextDocument* document, int number, Budget* budget);
 
 private:
     Kind m_kind = None;

@@ -15,6 +15,9 @@ namespace Rtf {
 
 namespace {
 
+    // Longer font names are damage; the rest of such a name is dropped.
+    constexpr qsizetype MaxFontNameLength = 256;
+
     // Reads one document: the token loop, the group stack and what each control word does.
     class Reader {
     public:
@@ -85,6 +88,7 @@ namespace {
         std::unique_ptr<Picture> m_picture;
         std::int64_t m_pictureDepth = -1;
         int m_pictureCount = 0;
+        Picture::Budget m_pictureBudget;
         QString m_decoded;
     };
 
@@ -154,7 +158,7 @@ namespace {
         m_nextIsIgnorable = false;
         const Destination ended = state().destination;
         if (ended == Destination::Picture && m_picture && m_stack.depth() == m_pictureDepth) {
-            const auto image = m_picture->finish(m_document, ++m_pictureCount);
+            const auto image = m_picture->finish(m_document, ++m_pictureCount, &m_pictureBudget);
             m_stack.pop();
             if (image)
                 m_builder.addImage(*image);
@@ -551,11 +555,12 @@ namespace {
     {
         if (!token.hasParam)
             return;
-        // Negative numbers are how 16-bit writers give the upper half; numbers outside 16 bits
-        // are damage.
+        // Negative numbers are how 16-bit writers give the upper half. A number outside 16 bits
+        // is damage: the fallback that follows is then the best text there is.
         const int param = token.param;
-        const bool valid = param >= -32768 && param <= 65535;
-        appendChar(valid ? char16_t(param < 0 ? param + 65536 : param) : char16_t(0xFFFD));
+        if (param < -32768 || param > 65535)
+            return;
+        appendChar(char16_t(param < 0 ? param + 65536 : param));
         skipFallback(state().unicodeSkip);
     }
 
@@ -683,7 +688,7 @@ namespace {
                 m_fontNameDone = true;
                 continue;
             }
-            if (!m_fontNameDone)
+            if (!m_fontNameDone && font.name.size() < MaxFontNameLength)
                 font.name.append(QLatin1Char(c));
         }
     }

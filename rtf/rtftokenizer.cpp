@@ -41,7 +41,12 @@ Token Tokenizer::next()
             token.kind = Token::GroupEnd;
             return token;
         case '\\':
-            return readControl();
+            // A damaged escape is dropped and reading goes on here, never by calling back in:
+            // a file may hold millions of them in a row.
+            if (readControl(&token))
+                return token;
+            token = Token();
+            continue;
         case '\r':
         case '\n':
             // Line breaks in the file are only there to keep lines short.
@@ -61,18 +66,20 @@ Token Tokenizer::next()
     return token;
 }
 
-Token Tokenizer::readControl()
+bool Tokenizer::readControl(Token* token)
 {
-    Token token;
     ++m_pos; // the backslash
     if (m_pos >= m_bytes.size())
-        return token; // a backslash at the very end: nothing more to read
+        return true; // a backslash at the very end: nothing more to read
     const unsigned char c = static_cast<unsigned char>(m_bytes[m_pos]);
-    if (isLetter(c))
-        return readWord();
+    if (isLetter(c)) {
+        *token = readWord();
+        return true;
+    }
     ++m_pos;
     if (c == '\'') {
-        // Two hex digits; a damaged escape keeps the digits it has (one digit is its value).
+        // Two hex digits make one byte. An escape with fewer is dropped with the digit it has:
+        // its value is unknown, and a guess would show a control character.
         int value = 0;
         int digits = 0;
         while (digits < 2 && m_pos < m_bytes.size()) {
@@ -83,15 +90,15 @@ Token Tokenizer::readControl()
             ++digits;
             ++m_pos;
         }
-        if (digits == 0)
-            return next();
-        token.kind = Token::Hex;
-        token.byte = static_cast<unsigned char>(value);
-        return token;
+        if (digits < 2)
+            return false;
+        token->kind = Token::Hex;
+        token->byte = static_cast<unsigned char>(value);
+        return true;
     }
-    token.kind = Token::Symbol;
-    token.byte = c;
-    return token;
+    token->kind = Token::Symbol;
+    token->byte = c;
+    return true;
 }
 
 Token Tokenizer::readWord()

@@ -12,7 +12,7 @@ struct Token {
         GroupStart, // {
         GroupEnd, // }
         Word, // a control word with an optional parameter: \b, \fs24, \u-3913
-        Symbol, // a control symbol: \~, \{, \*, \'-less escapes
+        Symbol, // a control symbol: \~, \{, \*
         Hex, // \'hh: one byte of text in the current code page
         Text, // a run of plain bytes (never braces, backslashes or line breaks)
     };
@@ -49,7 +49,9 @@ public:
     bool atEnd() const { return m_pos >= m_bytes.size(); }
 
 private:
-    Token readControl();
+    // Reads what follows a backslash into token; false when it is a damaged escape that gives
+    // no token at all.
+    bool readControl(Token* token);
     Token readWord();
 
     QByteArrayView m_bytes;

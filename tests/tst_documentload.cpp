@@ -118,6 +118,13 @@ private Q_SLOTS:
         QTest::newRow("UTF-16BE without mark")
             << utf16(QStringLiteral("@echo off\r\n"), QStringConverter::Utf16BE) << E::Utf16BE
             << QStringLiteral("@echo off\n");
+        // A surrogate without its other half is no character, in either byte order.
+        QTest::newRow("UTF-16LE lone surrogates") << QByteArray("\xFF\xFE"
+                                                                "a\0\x00\xD8"
+                                                                "b\0\x3D\xD8\x4A\xDC\x00\xDC",
+            14) << E::Utf16LE << QStringLiteral("a\uFFFDb\U0001F44A\uFFFD");
+        QTest::newRow("UTF-16BE lone surrogate at the end")
+            << QByteArray("\xFE\xFF\0a\xDB\xFF", 6) << E::Utf16BE << QStringLiteral("a\uFFFD");
         QTest::newRow("valid UTF-8 with non-ASCII bytes")
             << QStringLiteral("caf\u00E9 \u2591\u2588").toUtf8() << E::Utf8
             << QStringLiteral("caf\u00E9 \u2591\u2588");

@@ -32,9 +32,9 @@ QTextCharFormat formatAt(QTextDocument* document, int position)
     return cursor.charFormat();
 }
 
-QByteArray imageData(const char* format, QColor color)
+QByteArray imageData(const char* format, QColor color, QSize size = QSize(4, 3))
 {
-    QImage image(4, 3, QImage::Format_RGB32);
+    QImage image(size, QImage::Format_RGB32);
     image.fill(color);
     QByteArray data;
     QBuffer buffer(&data);
@@ -67,6 +67,10 @@ private Q_SLOTS:
     void nestedTables();
     void pictures();
     void positionContractWithTablesAndPictures();
+    void boundedTables();
+    void boundedPictures();
+    void boundedTablesOfFontsAndColours();
+    void longParagraphs();
 };
 
 void TestRtfReader::detectsRtf()
@@ -315,11 +319,20 @@ void TestRtfReader::hostileInput_data()
     QTest::newRow("negative bin") << QByteArray("{\\rtf1 a\\bin-5 b}") << "ab";
     QTest::newRow("parameter 2^40") << QByteArray("{\\rtf1\\fs1099511627776\\uc1099511627776 "
                                                   "\\li-1099511627776 x\\u1099511627776 y}")
-                                    << QString::fromUtf8("x\ufffd");
+                                    << QStringLiteral("xy");
     QTest::newRow("1000-letter word") << "{\\rtf1 a\\" + QByteArray(1000, 'b') + " c}"
                                       << "ac";
-    QTest::newRow("truncated hex") << QByteArray("{\\rtf1 a\\'4") << "a\u0004";
+    // An escape needs both its digits; a damaged one is dropped with the digit it has, and the
+    // text goes on after it.
+    QTest::newRow("truncated hex") << QByteArray("{\\rtf1 a\\'4") << "a";
     QTest::newRow("hex without digits") << QByteArray("{\\rtf1 a\\'zz}") << "azz";
+    QTest::newRow("hex with one digit") << QByteArray("{\\rtf1 a\\'zzb\\'4zc}") << "azzbzc";
+    QTest::newRow("hex escapes without digits in a row")
+        << "{\\rtf1 a" + QByteArray(300000, '\\').replace("\\", "\\'") + "-b}"
+        << "a-b";
+    // A Unicode escape whose number no 16-bit writer gives: its fallback text is shown.
+    QTest::newRow("unicode out of range")
+        << QByteArray("{\\rtf1\\uc1\\u70000?x\\u-40000 y\\u65 z}") << "?xyA";
     QTest::newRow("lone backslash at end") << QByteArray("{\\rtf1 a\\") << "a";
     QTest::newRow("truncated in font table") << QByteArray("{\\rtf1{\\fonttbl{\\f0 Ari") << "";
     QTest::newRow("lone lead byte")
@@ -457,3 +470,171 @@ void TestRtfReader::positionContractWithTablesAndPictures()
 
 QTEST_MAIN(TestRtfReader)
 #include "tst_rtfreader.moc"
+
+namespace {
+// How many tables deep each block lies, the deepest found.
+int deepestTable(QTextDocument* doc)
+{
+    int deepest = 0;
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        int depth = 0;
+        for (QTextFrame* f = QTextCursor(b).currentFrame(); f; f = f->parentFrame())
+            depth += qobject_cast<QTextTable*>(f) != nullptr;
+        deepest = qMax(deepest, depth);
+    }
+    return deepest;
+}
+
+QList<QTextTable*> topTables(QTextDocument* doc)
+{
+    QList<QTextTable*> tables;
+    for (QTextFrame* f : doc->rootFrame()->childFrames()) {
+        if (auto* t = qobject_cast<QTextTable*>(f))
+            tables.append(t);
+    }
+    return tables;
+}
+}
+
+void TestRtfReader::boundedTables()
+{
+    // Deep nesting is flattened into the deepest table allowed; no text is lost.
+    QByteArray rtf = "{\\rtf1 ";
+    for (int level = 1; level <= 12; ++level)
+        rtf += "\\pard\\intbl\\itap" + QByteArray::number(level) + " t" + QByteArray::number(level)
+            + (level == 1 ? "\\cell " : "\\nestcell ");
+    rtf += "\\nestrow\\pard\\intbl\\itap1 \\row\\pard after}";
+    auto doc = load(rtf);
+    QCOMPARE(deepestTable(doc.get()), 4);
+    for (int level = 1; level <= 12; ++level)
+        QVERIFY(doc->toPlainText().contains(QStringLiteral("t%1").arg(level)));
+
+    // A row of more cells than a table takes goes on in the next row, in order.
+    rtf = "{\\rtf1 ";
+    for (int i = 0; i < 70; ++i)
+        rtf += "\\intbl c" + QByteArray::number(i) + "\\cell";
+    doc = load(rtf + "\\row\\pard after}");
+    QList<QTextTable*> tables = topTables(doc.get());
+    QCOMPARE(tables.size(), 1);
+    QCOMPARE(tables[0]->columns(), 64);
+    QCOMPARE(tables[0]->rows(), 2);
+    QTextCursor c = tables[0]->cellAt(1, 5).firstCursorPosition();
+    c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    QCOMPARE(c.selectedText(), QStringLiteral("c69"));
+    QVERIFY(tables[0]->cellAt(1, 6).firstCursorPosition().block().text().isEmpty());
+
+    // A long table is written as several, rows kept whole and in order, no row left empty.
+    rtf = "{\\rtf1 ";
+    for (int i = 0; i < 5000; ++i)
+        rtf += "\\intbl a" + QByteArray::number(i) + "\\cell b\\cell\\row";
+    doc = load(rtf + "\\pard after}");
+    tables = topTables(doc.get());
+    QVERIFY(tables.size() > 1);
+    int rows = 0;
+    for (QTextTable* t : tables) {
+        QCOMPARE(t->columns(), 2);
+        QVERIFY(qint64(t->rows()) * t->columns() <= 2000);
+        for (int r = 0; r < t->rows(); ++r) {
+            QCOMPARE(t->cellAt(r, 0).firstCursorPosition().block().text(),
+                QStringLiteral("a%1").arg(rows));
+            QCOMPARE(t->cellAt(r, 1).firstCursorPosition().block().text(), QStringLiteral("b"));
+            ++rows;
+        }
+    }
+    QCOMPARE(rows, 5000);
+    QCOMPARE(doc->lastBlock().text(), QStringLiteral("after"));
+
+    // Past the cells a document may hold, the rest of its tables are text: a tab after each
+    // cell, a line for each row.
+    rtf = "{\\rtf1 ";
+    for (int i = 0; i < 30000; ++i)
+        rtf += "\\intbl a" + QByteArray::number(i) + "\\cell b\\cell\\row";
+    doc = load(rtf + "\\pard after}");
+    const QTextBlock last = doc->lastBlock().previous();
+    QCOMPARE(last.text(), QStringLiteral("a29999\tb\t"));
+    QVERIFY(!QTextCursor(last).currentTable());
+    QVERIFY(doc->toPlainText().contains(QStringLiteral("a0")));
+}
+
+void TestRtfReader::boundedPictures()
+{
+    // Decoded at the size shown, not the picture's own.
+    const QByteArray big = imageData("PNG", Qt::red, QSize(1000, 800)).toHex();
+    auto doc = load("{\\rtf1 a{\\pict\\pngblip\\picwgoal1500\\pichgoal1200 " + big + "}b}");
+    QTextImageFormat format = formatAt(doc.get(), 1).toImageFormat();
+    QCOMPARE(format.width(), 100.0);
+    QCOMPARE(format.height(), 80.0);
+    QImage shown = doc->resource(QTextDocument::ImageResource, QUrl(format.name())).value<QImage>();
+    QCOMPARE(shown.size(), QSize(100, 80));
+    QCOMPARE(shown.pixelColor(50, 40), QColor(Qt::red));
+
+    // Past the document's budget, pictures show as empty frames of their size.
+    const QByteArray large = imageData("PNG", Qt::blue, QSize(3000, 2000)).toHex();
+    doc = load("{\\rtf1 " + QByteArray("{\\pict\\pngblip " + large + "}").repeated(3) + "}");
+    QCOMPARE(doc->toPlainText(), QStringLiteral("\uFFFC\uFFFC\uFFFC"));
+    qint64 pixels = 0;
+    QStringList names;
+    for (int i = 0; i < 3; ++i) {
+        format = formatAt(doc.get(), i).toImageFormat();
+        QCOMPARE(format.width(), 3000.0);
+        QCOMPARE(format.height(), 2000.0);
+        shown = doc->resource(QTextDocument::ImageResource, QUrl(format.name())).value<QImage>();
+        QVERIFY(!shown.isNull());
+        pixels += qint64(shown.width()) * shown.height();
+        names.append(format.name());
+    }
+    QCOMPARE(doc->resource(QTextDocument::ImageResource, QUrl(names[0])).value<QImage>().size(),
+        QSize(3000, 2000));
+    QCOMPARE(names[1], names[2]); // both frames
+    QVERIFY(pixels <= 8 * 1024 * 1024);
+
+    // A picture too large to decode is a frame without being decoded.
+    const QByteArray huge = imageData("PNG", Qt::green, QSize(5000, 4000)).toHex();
+    doc = load("{\\rtf1{\\pict\\pngblip\\picwgoal150\\pichgoal120 " + huge + "}}");
+    format = formatAt(doc.get(), 0).toImageFormat();
+    QCOMPARE(format.width(), 10.0);
+    shown = doc->resource(QTextDocument::ImageResource, QUrl(format.name())).value<QImage>();
+    QCOMPARE(shown.size(), QSize(1, 1));
+}
+
+void TestRtfReader::boundedTablesOfFontsAndColours()
+{
+    QByteArray colours = "{\\colortbl;";
+    for (int i = 1; i <= 1500; ++i)
+        colours += "\\red" + QByteArray::number(i % 256) + "\\green1\\blue2;";
+    auto doc = load("{\\rtf1" + colours + "}\\cf999 a\\cf1000 b\\cf1001 c}");
+    QCOMPARE(doc->toPlainText(), QStringLiteral("abc"));
+    QCOMPARE(formatAt(doc.get(), 0).foreground().color(), QColor(999 % 256, 1, 2));
+    QVERIFY(!formatAt(doc.get(), 2).hasProperty(QTextFormat::ForegroundBrush));
+
+    QByteArray fonts = "{\\fonttbl";
+    for (int i = 0; i < 1200; ++i)
+        fonts
+            += "{\\f" + QByteArray::number(i) + "\\fcharset204 Face" + QByteArray::number(i) + ";}";
+    doc = load("{\\rtf1" + fonts + "}\\f5 \\'c0\\f1100 \\'c0}");
+    // Fonts within the table keep their code page; those past it read as the document's.
+    QCOMPARE(doc->toPlainText(), QString::fromUtf8("А\u00c0"));
+    QCOMPARE(formatAt(doc.get(), 0).fontFamilies().toStringList(), QStringList { "Face5" });
+}
+
+void TestRtfReader::longParagraphs()
+{
+    // A long paragraph is written as several, broken where it has a space; the text is kept.
+    const QByteArray words = QByteArray("lorem ipsum ").repeated(5000);
+    auto doc = load("{\\rtf1 " + words + "}");
+    QVERIFY(doc->blockCount() > 5);
+    QString text = doc->toPlainText();
+    QCOMPARE(text.size(), words.size());
+    QCOMPARE(text.replace(u'\n', u' '), QString::fromLatin1(words));
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
+        QVERIFY(b.length() <= 8193);
+    QCOMPARE(doc->defaultTextOption().wrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+
+    // A run with no space anywhere: the document wraps anywhere.
+    doc = load("{\\rtf1 " + QByteArray(30000, 'x') + "}");
+    QCOMPARE(doc->toPlainText().count(u'x'), 30000);
+    QCOMPARE(doc->defaultTextOption().wrapMode(), QTextOption::WrapAnywhere);
+    doc = load("{\\rtf1 " + QByteArray(9000, 'x') + "}");
+    QCOMPARE(doc->blockCount(), 2);
+    QVERIFY(doc->defaultTextOption().wrapMode() != QTextOption::WrapAnywhere);
+}

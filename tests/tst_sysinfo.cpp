@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <optional>
+#include <sys/stat.h>
 
 namespace {
 const QString Unavailable = QStringLiteral("System Information Is Unavailable At This Time");
@@ -311,6 +312,33 @@ private Q_SLOTS:
         QCOMPARE(key, QStringLiteral("SOFTWARE\\Test"));
         QCOMPARE(name, QStringLiteral("Value"));
         QCOMPARE(m_registry->open, 0);
+    }
+
+    // Something other than a file at the hive's path (a FIFO no one writes to would block a
+    // plain open for ever): the message, at once.
+    void hivePathThatIsNoFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("FIFO") << "fifo";
+        QTest::newRow("folder") << "folder";
+        QTest::newRow("device") << "device";
+    }
+    void hivePathThatIsNoFile()
+    {
+        QFETCH(QString, kind);
+        if (kind == u"fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(hivePath()).constData(), 0600), 0);
+        else if (kind == u"folder")
+            QVERIFY(QDir().mkpath(hivePath()));
+        else
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), hivePath()));
+        TestSupport::MessageBoxes boxes;
+        frmAbout::instance().StartSysInfo();
+        QCOMPARE(boxes.shown().size(), 1);
+        QCOMPARE(boxes.shown().first().text, Unavailable);
+        QVERIFY(m_starter.started.isEmpty());
+        QFile::remove(hivePath());
+        QDir().rmdir(hivePath());
     }
 
     void readerFailures()

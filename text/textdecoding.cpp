@@ -96,10 +96,25 @@ namespace {
         return text;
     }
 
+    // A surrogate without its other half is no character: it shows as U+FFFD, as broken UTF-8
+    // does.
+    void replaceUnpairedSurrogates(QString& text)
+    {
+        char16_t* c = reinterpret_cast<char16_t*>(text.data());
+        char16_t* const end = c + text.size();
+        for (; c != end; ++c) {
+            if (QChar::isHighSurrogate(*c) && c + 1 != end && QChar::isLowSurrogate(c[1]))
+                ++c;
+            else if (QChar::isSurrogate(*c))
+                *c = 0xFFFD;
+        }
+    }
+
     QString decodeUtf16(QByteArrayView bytes, QStringConverter::Encoding encoding)
     {
         QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
         QString text = decoder.decode(bytes);
+        replaceUnpairedSurrogates(text);
         if (text.endsWith(QChar(DosEndOfFile)))
             text.chop(1);
         unifyLineBreaks(text);
@@ -152,13 +167,14 @@ QString decode(QByteArrayView bytes)
     return QString();
 }
 
-qsizetype longestUnbrokenRun(const QString& text)
+qsizetype longestUnbrokenRun(QStringView text)
 {
     qsizetype longest = 0;
     qsizetype run = 0;
     for (const QChar c : text) {
         const char16_t u = c.unicode();
-        if (u == u' ' || u == u'\t' || u == u'\n') {
+        if (u == u' ' || u == u'\t' || u == u'\n' || u == QChar::ParagraphSeparator
+            || u == QChar::LineSeparator || u == 0xFDD0 || u == 0xFDD1) {
             longest = qMax(longest, run);
             run = 0;
         } else {

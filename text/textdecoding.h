@@ -17,8 +17,12 @@ enum class Encoding { Utf8WithMark, Utf16LE, Utf16BE, Utf8, Cp437 };
 Encoding detect(QByteArrayView bytes);
 QString decode(QByteArrayView bytes);
 
-// Length of the longest run of characters without a space, tab or line break: a long one cannot
-// be wrapped at word boundaries without trying every position of it.
-qsizetype longestUnbrokenRun(const QString& text);
+// Length of the longest run of characters without a space, tab or line or paragraph break (the
+// marks where a table or cell begins or ends count as breaks): a long one cannot be wrapped at
+// word boundaries without trying every position of it.
+qsizetype longestUnbrokenRun(QStringView text);
+// Text with a longer run than this wraps anywhere rather than at word boundaries (the runs of
+// block art or of a dump without spaces), so that laying it out takes time in proportion to it.
+constexpr qsizetype LongestWordWrappedRun = 10000;
 
 } // namespace TextDecoding

@@ -19,10 +19,10 @@
 #include <cmath>
 
 namespace {
-// Prose wraps at word boundaries. A run of characters with no break opportunity longer than this
-// (a line of block art or a dump without spaces) makes word wrapping try every position of the
-// run, which grows with the square of its length; such documents wrap anywhere instead.
-constexpr qsizetype LongestWordWrappedRun = 10000;
+// Prose wraps at word boundaries. A long run of characters with no break opportunity (a line of
+// block art or a dump without spaces) makes word wrapping try every position of the run, which
+// grows with the square of its length; such documents wrap anywhere instead.
+using TextDecoding::LongestWordWrappedRun;
 constexpr QTextOption::WrapMode DefaultWrap = QTextOption::WrapAtWordBoundaryOrAnywhere;
 
 // Lines of plain text are kept together in paragraphs of about this many characters, separated
