@@ -2,6 +2,7 @@
 
 #include "forms/apperror.h"
 #include "forms/units.h"
+#include "text/textdecoding.h"
 #include "view/celllayout.h"
 #include "view/terminalfont.h"
 
