@@ -1,5 +1,7 @@
 #include "rtf/rtfbuilder.h"
 
+#include "forms/units.h"
+
 #include <QTextDocument>
 #include <QTextTable>
 
@@ -74,6 +76,7 @@ void DocumentBuilder::endParagraph(const ParaState& para, End end)
     case End::Row:
     case End::NestedRow:
         if (!m_tables.empty() && int(m_tables.size()) == level) {
+            finishRow(m_tables.back());
             m_tables.back().rowEnded = true;
             m_tables.back().cellEnded = false;
         }
@@ -98,12 +101,15 @@ void DocumentBuilder::openTablesTo(int level)
     while (int(m_tables.size()) < level) {
         if (!m_tables.empty())
             enterCell();
+        // Cells draw the borders their rows declare, and only those.
         QTextTableFormat format;
-        format.setBorder(1);
-        format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+        format.setBorder(0);
+        format.setBorderCollapse(true);
         format.setCellPadding(2);
         format.setCellSpacing(0);
-        m_tables.push_back({ m_cursor.insertTable(1, 1, format) });
+        OpenTable added;
+        added.table = m_cursor.insertTable(1, 1, format);
+        m_tables.push_back(std::move(added));
     }
 }
 
@@ -140,6 +146,130 @@ void DocumentBuilder::writeRuns()
     m_runs.clear();
     m_text.clear();
     m_images.clear();
+}
+
+namespace {
+
+    void setSide(QTextTableCellFormat& f, const Border& b, const Formats& formats,
+        void (QTextTableCellFormat::*width)(qreal),
+        void (QTextTableCellFormat::*style)(QTextFrameFormat::BorderStyle),
+        void (QTextTableCellFormat::*brush)(const QBrush&))
+    {
+        if (b.style == Border::None) {
+            (f.*width)(0);
+            return;
+        }
+        // Hairlines and lines thinner than a pixel still show as one pixel.
+        (f.*width)(
+            qMax(1, Units::px(qBound(0, b.width, 1440))) * (b.style == Border::Double ? 3 : 1));
+        switch (b.style) {
+        case Border::Double:
+            (f.*style)(QTextFrameFormat::BorderStyle_Double);
+            break;
+        case Border::Dotted:
+            (f.*style)(QTextFrameFormat::BorderStyle_Dotted);
+            break;
+        case Border::Dashed:
+            (f.*style)(QTextFrameFormat::BorderStyle_Dashed);
+            break;
+        default:
+            (f.*style)(QTextFrameFormat::BorderStyle_Solid);
+            break;
+        }
+        const QColor color = formats.color(b.color);
+        (f.*brush)(color.isValid() ? QBrush(color) : QBrush(Qt::black));
+    }
+
+} // namespace
+
+void DocumentBuilder::setCellBorders(QTextTableCellFormat& f, int column) const
+{
+    const CellDef& cell = m_rowDef.cells[size_t(column)];
+    const bool first = column == 0;
+    const bool last = column + 1 == int(m_rowDef.cells.size());
+    // A cell's own side, else the row's: its outer sides at the edges, the inner ones between.
+    const Border& top = cell.top.declared ? cell.top : m_rowDef.top;
+    const Border& bottom = cell.bottom.declared ? cell.bottom : m_rowDef.bottom;
+    const Border& left = cell.left.declared ? cell.left : first ? m_rowDef.left : m_rowDef.between;
+    const Border& right = cell.right.declared ? cell.right
+        : last                                ? m_rowDef.right
+                                              : m_rowDef.between;
+    setSide(f, top, *m_formats, &QTextTableCellFormat::setTopBorder,
+        &QTextTableCellFormat::setTopBorderStyle, &QTextTableCellFormat::setTopBorderBrush);
+    setSide(f, bottom, *m_formats, &QTextTableCellFormat::setBottomBorder,
+        &QTextTableCellFormat::setBottomBorderStyle, &QTextTableCellFormat::setBottomBorderBrush);
+    setSide(f, left, *m_formats, &QTextTableCellFormat::setLeftBorder,
+        &QTextTableCellFormat::setLeftBorderStyle, &QTextTableCellFormat::setLeftBorderBrush);
+    setSide(f, right, *m_formats, &QTextTableCellFormat::setRightBorder,
+        &QTextTableCellFormat::setRightBorderStyle, &QTextTableCellFormat::setRightBorderBrush);
+}
+
+void DocumentBuilder::finishRow(OpenTable& t)
+{
+    const int columns = qMin(int(m_rowDef.cells.size()), t.table->columns());
+    for (int c = 0; c < columns; ++c) {
+        QTextTableCell cell = t.table->cellAt(t.row, c);
+        if (cell.row() != t.row || cell.column() != c)
+            continue; // covered by a merge
+        QTextTableCellFormat format = cell.format().toTableCellFormat();
+        setCellBorders(format, c);
+        cell.setFormat(format);
+    }
+    setColumnWidths(t);
+    mergeCells(t);
+}
+
+void DocumentBuilder::setColumnWidths(OpenTable& t)
+{
+    // The first row to give a column its width decides it; rows with other edges keep the grid.
+    const int columns = qMin(int(m_rowDef.cells.size()), t.table->columns());
+    if (columns <= t.widthsSet)
+        return;
+    QTextTableFormat format = t.table->format();
+    QList<QTextLength> widths = format.columnWidthConstraints();
+    int left = m_rowDef.rowLeft;
+    for (int c = 0; c < columns; ++c) {
+        const int right = m_rowDef.cells[size_t(c)].rightEdge;
+        const int width = qBound(0, right - left, 1440 * 22);
+        left = right;
+        if (c < t.widthsSet)
+            continue;
+        widths.append(
+            width > 0 ? QTextLength(QTextLength::FixedLength, Units::px(width)) : QTextLength());
+    }
+    t.widthsSet = columns;
+    format.setColumnWidthConstraints(widths);
+    t.table->setFormat(format);
+}
+
+void DocumentBuilder::mergeCells(OpenTable& t)
+{
+    const int columns = qMin(int(m_rowDef.cells.size()), t.table->columns());
+    if (int(t.verticalStart.size()) < columns)
+        t.verticalStart.resize(size_t(columns), -1);
+    for (int c = 0; c < columns; ++c) {
+        const CellDef& cell = m_rowDef.cells[size_t(c)];
+        int& start = t.verticalStart[size_t(c)];
+        if (cell.verticalFirst)
+            start = t.row;
+        else if (!cell.verticalMerged)
+            start = -1;
+        if (!cell.mergeFirst)
+            continue;
+        int span = 1;
+        while (c + span < columns && m_rowDef.cells[size_t(c + span)].merged)
+            ++span;
+        if (span > 1)
+            t.table->mergeCells(t.row, c, 1, span);
+    }
+    for (int c = 0; c < columns; ++c) {
+        const int start = t.verticalStart[size_t(c)];
+        if (start >= 0 && start < t.row && m_rowDef.cells[size_t(c)].verticalMerged) {
+            const QTextTableCell top = t.table->cellAt(start, c);
+            if (top.column() == c)
+                t.table->mergeCells(start, c, t.row - start + 1, top.columnSpan());
+        }
+    }
 }
 
 } // namespace Rtf
