@@ -235,18 +235,25 @@ QTextBlockFormat Formats::blockFormat(const ParaState& s)
 
 void Formats::setTabs(QTextBlockFormat& f, const ParaState& s) const
 {
-    // Stops are measured from the margin, the view's from the paragraph's indent. After the
-    // paragraph's own stops come the document's default ones, as far as a page could reach.
+    // Stops are measured from the margin, the view's from where the paragraph's first line
+    // starts (its indents). After the paragraph's own stops come the document's default ones, as
+    // far as a page could reach.
     constexpr int pageWidth = 1440 * 22;
     const int indent = qBound(0, s.leftIndent, pageWidth);
+    const int origin = qBound(0, indent + qBound(-pageWidth, s.firstIndent, pageWidth), pageWidth);
     QList<QTextOption::Tab> tabs;
-    int last = indent;
+    // A hanging first line has a stop of its own where the other lines start.
+    int last = origin;
+    if (indent > origin) {
+        tabs.append(QTextOption::Tab(Units::px(indent - origin), QTextOption::LeftTab));
+        last = indent;
+    }
     for (int i = 0; i < s.tabCount; ++i) {
         const int at = s.tabPositions[i];
-        if (at <= indent || at > pageWidth)
+        if (at <= origin || at > pageWidth)
             continue;
         QTextOption::Tab tab;
-        tab.position = Units::px(at - indent);
+        tab.position = Units::px(at - origin);
         switch (s.tabKinds[i]) {
         case ParaState::LeftTab:
             tab.type = QTextOption::LeftTab;
@@ -268,10 +275,8 @@ void Formats::setTabs(QTextBlockFormat& f, const ParaState& s) const
     std::sort(tabs.begin(), tabs.end(), [](const QTextOption::Tab& a, const QTextOption::Tab& b) {
         return a.position < b.position;
     });
-    for (int at = (last / m_defaultTab + 1) * m_defaultTab; at <= pageWidth; at += m_defaultTab) {
-        if (at > indent)
-            tabs.append(QTextOption::Tab(Units::px(at - indent), QTextOption::LeftTab));
-    }
+    for (int at = (last / m_defaultTab + 1) * m_defaultTab; at <= pageWidth; at += m_defaultTab)
+        tabs.append(QTextOption::Tab(Units::px(at - origin), QTextOption::LeftTab));
     f.setTabPositions(tabs);
 }
 
