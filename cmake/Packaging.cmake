@@ -36,6 +36,10 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.example.com/)
 # DOS face are loaded at run time, so they are named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-pc")
+# Faces of the same metrics as those RTF documents name most (Arial, Times New Roman, Courier New,
+# Calibri, Cambria), and one that draws the characters of symbol fonts.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "fonts-liberation2, fonts-crosextra-carlito, fonts-crosextra-caladea, fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 set(CPACK_STRIP_FILES ON)

@@ -4,6 +4,8 @@
 #include "rtf/rtfcodepage.h"
 #include "rtf/rtfsymbolfonts.h"
 
+#include <QFontDatabase>
+#include <QGuiApplication>
 #include <QList>
 #include <QTextOption>
 #include <algorithm>
@@ -89,6 +91,11 @@ namespace {
         return QStringLiteral("sans-serif");
     }
 
+    bool isInstalled(const QString& family)
+    {
+        return !family.isEmpty() && QGuiApplication::instance() && QFontDatabase::hasFamily(family);
+    }
+
     bool isDosFace(const FontEntry& font)
     {
         return font.codePage == CodePage::Oem
@@ -141,8 +148,10 @@ void Formats::setFace(QTextCharFormat& f, const CharState& s) const
     } else {
         if (!font->name.isEmpty())
             families << font->name;
+        // The alternative comes first when the face itself is not installed: the system's
+        // substitute for the first name would otherwise be taken before it is tried.
         if (!font->altName.isEmpty())
-            families << font->altName;
+            families.insert(isInstalled(font->name) ? families.size() : 0, font->altName);
         families << genericFamily(hint, fixed);
     }
     // Every property the view's face would otherwise lend is set: its fixed pitch would make
