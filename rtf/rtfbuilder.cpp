@@ -104,11 +104,12 @@ void DocumentBuilder::openTablesTo(int level)
         // Cells draw the borders their rows declare, and only those.
         QTextTableFormat format;
         format.setBorder(0);
-        format.setBorderCollapse(true);
+        format.setBorderCollapse(false);
         format.setCellPadding(2);
         format.setCellSpacing(0);
         OpenTable added;
         added.table = m_cursor.insertTable(1, 1, format);
+        added.rowCells.push_back(added.table->cellAt(0, 0));
         m_tables.push_back(std::move(added));
     }
 }
@@ -120,6 +121,7 @@ void DocumentBuilder::enterCell()
         t.table->appendRows(1);
         ++t.row;
         t.column = 0;
+        t.rowCells.clear();
     } else if (t.cellEnded) {
         if (t.column + 1 < MaxColumns) {
             ++t.column;
@@ -131,7 +133,10 @@ void DocumentBuilder::enterCell()
     }
     t.rowEnded = false;
     t.cellEnded = false;
-    m_cursor = t.table->cellAt(t.row, t.column).lastCursorPosition();
+    const QTextTableCell cell = t.table->cellAt(t.row, t.column);
+    if (int(t.rowCells.size()) == t.column)
+        t.rowCells.push_back(cell);
+    m_cursor = cell.lastCursorPosition();
 }
 
 void DocumentBuilder::writeRuns()
@@ -182,8 +187,9 @@ namespace {
 
 } // namespace
 
-void DocumentBuilder::setCellBorders(QTextTableCellFormat& f, int column) const
+QTextTableCellFormat DocumentBuilder::cellFormat(int column) const
 {
+    QTextTableCellFormat f;
     const CellDef& cell = m_rowDef.cells[size_t(column)];
     const bool first = column == 0;
     const bool last = column + 1 == int(m_rowDef.cells.size());
@@ -202,18 +208,41 @@ void DocumentBuilder::setCellBorders(QTextTableCellFormat& f, int column) const
         &QTextTableCellFormat::setLeftBorderStyle, &QTextTableCellFormat::setLeftBorderBrush);
     setSide(f, right, *m_formats, &QTextTableCellFormat::setRightBorder,
         &QTextTableCellFormat::setRightBorderStyle, &QTextTableCellFormat::setRightBorderBrush);
+    const CellDef::Alignment alignment = cell.alignment;
+    if (alignment != CellDef::Top)
+        f.setVerticalAlignment(alignment == CellDef::Middle ? QTextCharFormat::AlignMiddle
+                                                            : QTextCharFormat::AlignBottom);
+    return f;
+}
+
+bool RowDef::drawsAnything() const
+{
+    const auto declares = [](const Border& b) { return b.declared && b.style != Border::None; };
+    if (declares(top) || declares(left) || declares(bottom) || declares(right) || declares(between))
+        return true;
+    for (const CellDef& cell : cells) {
+        if (declares(cell.top) || declares(cell.left) || declares(cell.bottom)
+            || declares(cell.right) || cell.alignment != CellDef::Top)
+            return true;
+    }
+    return false;
 }
 
 void DocumentBuilder::finishRow(OpenTable& t)
 {
-    const int columns = qMin(int(m_rowDef.cells.size()), t.table->columns());
-    for (int c = 0; c < columns; ++c) {
-        QTextTableCell cell = t.table->cellAt(t.row, c);
-        if (cell.row() != t.row || cell.column() != c)
-            continue; // covered by a merge
-        QTextTableCellFormat format = cell.format().toTableCellFormat();
-        setCellBorders(format, c);
-        cell.setFormat(format);
+    // Cells start with no borders and their text at the top: rows that ask for nothing else
+    // are left as they are. The row's cells are known from writing them: asking the table for
+    // each would be slow.
+    if (m_rowDef.drawsAnything()) {
+        if (!m_rowDef.looksLike(t.formatsFrom) || t.cellFormats.size() != m_rowDef.cells.size()) {
+            t.cellFormats.clear();
+            for (int c = 0; c < int(m_rowDef.cells.size()); ++c)
+                t.cellFormats.push_back(cellFormat(c));
+            t.formatsFrom = m_rowDef;
+        }
+        const size_t columns = qMin(t.cellFormats.size(), t.rowCells.size());
+        for (size_t c = 0; c < columns; ++c)
+            t.rowCells[c].setFormat(t.cellFormats[c]);
     }
     setColumnWidths(t);
     mergeCells(t);

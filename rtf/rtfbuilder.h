@@ -7,6 +7,7 @@
 #include <QString>
 #include <QTextCursor>
 #include <QTextImageFormat>
+#include <QTextTableCell>
 #include <vector>
 
 class QTextDocument;
@@ -22,14 +23,21 @@ struct Border {
     int width = 0; // \brdrw, twips
     int color = 0; // \brdrcf into the colour table, 0 auto
     bool declared = false;
+
+    bool operator==(const Border&) const = default;
 };
 
-// A cell of a row definition: its right edge (\cellx), its own sides and how it merges.
+// A cell of a row definition: its right edge (\cellx), its own sides, how it merges and where
+// its text stands.
 struct CellDef {
+    enum Alignment : std::uint8_t { Top, Middle, Bottom };
     int rightEdge = 0;
+    Alignment alignment = Top; // \clvertalt, \clvertalc, \clvertalb
     Border top, left, bottom, right;
     bool mergeFirst = false, merged = false; // \clmgf, \clmrg
     bool verticalFirst = false, verticalMerged = false; // \clvmgf, \clvmrg
+
+    bool operator==(const CellDef&) const = default;
 };
 
 // What \trowd starts: the row's cells and the row's own sides, used by cells without their own.
@@ -40,6 +48,15 @@ struct RowDef {
     Border top, left, bottom, right, inner, between; // \trbrdrt/l/b/r, h (between rows), v
     int rowLeft = 0; // \trleft
     int gap = 108; // \trgaph: half the space between cells
+
+    // Whether any cell of the row has a border to draw or its text anywhere but at the top.
+    bool drawsAnything() const;
+    // Whether the cells of the two rows look the same.
+    bool looksLike(const RowDef& other) const
+    {
+        return cells == other.cells && top == other.top && left == other.left
+            && bottom == other.bottom && right == other.right && between == other.between;
+    }
 };
 
 // Writes what the reader found into the document, a paragraph at a time: a paragraph's
@@ -72,6 +89,11 @@ private:
         bool cellEnded = false; // the next content goes into the next cell
         bool rowEnded = false; // ... into a new row
         std::vector<int> verticalStart; // per column: the row a vertical merge began in, or -1
+        std::vector<QTextTableCell> rowCells; // the cells of the current row, as entered
+        // The formats given to the last row's cells and the definition they came from: rows
+        // defined alike share them.
+        std::vector<QTextTableCellFormat> cellFormats;
+        RowDef formatsFrom;
         int widthsSet = 0; // columns whose width a row has given
     };
 
@@ -83,7 +105,7 @@ private:
     void writeRuns();
     // Borders, widths and merges of the row just ended, from its definition.
     void finishRow(OpenTable& table);
-    void setCellBorders(QTextTableCellFormat& format, int column) const;
+    QTextTableCellFormat cellFormat(int column) const;
     void setColumnWidths(OpenTable& table);
     void mergeCells(OpenTable& table);
 

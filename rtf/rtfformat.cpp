@@ -39,7 +39,7 @@ void Formats::startColorTable()
 {
     m_colors.clear();
     m_red = m_green = m_blue = -1;
-    m_haveLast = false;
+    forgetFormats();
 }
 
 void Formats::endColorTable()
@@ -56,7 +56,7 @@ void Formats::endColor()
     else
         m_colors.append(QColor(qMax(0, m_red), qMax(0, m_green), qMax(0, m_blue)));
     m_red = m_green = m_blue = -1;
-    m_haveLast = false;
+    forgetFormats();
 }
 
 QColor Formats::color(int index) const
@@ -91,9 +91,17 @@ namespace {
         return QStringLiteral("sans-serif");
     }
 
+    // Whether the system has a face itself. Asking is slow and the answer does not change while
+    // the program runs, so each name is asked about once.
     bool isInstalled(const QString& family)
     {
-        return !family.isEmpty() && QGuiApplication::instance() && QFontDatabase::hasFamily(family);
+        static QHash<QString, bool> known;
+        if (family.isEmpty() || !QGuiApplication::instance())
+            return false;
+        auto found = known.constFind(family);
+        if (found == known.cend())
+            found = known.insert(family, QFontDatabase::hasFamily(family));
+        return *found;
     }
 
     bool isDosFace(const FontEntry& font)
@@ -157,9 +165,10 @@ void Formats::setFace(QTextCharFormat& f, const CharState& s) const
     // Every property the view's face would otherwise lend is set: its fixed pitch would make
     // the system pick a monospace face for any name it does not have.
     f.setFontFamilies(families);
-    f.setFontStyleHint(hint, QFont::PreferDefault);
+    // Shaping is left to the scripts that need it, as for the view's own face: kerning Latin
+    // text made documents twice as slow to lay out.
+    f.setFontStyleHint(hint, QFont::StyleStrategy(QFont::PreferDefault | QFont::PreferNoShaping));
     f.setFontFixedPitch(fixed);
-    f.setFontKerning(true);
 }
 
 void Formats::setDefaultTab(int twips)
@@ -172,6 +181,13 @@ QTextCharFormat Formats::charFormat(const CharState& s)
 {
     if (m_haveLast && s == m_lastState)
         return m_lastFormat;
+    const auto made = m_made.constFind(s);
+    if (made != m_made.cend()) {
+        m_lastState = s;
+        m_lastFormat = *made;
+        m_haveLast = true;
+        return m_lastFormat;
+    }
     QTextCharFormat f;
     setFace(f, s);
     if (s.halfPoints > 0)
@@ -200,6 +216,9 @@ QTextCharFormat Formats::charFormat(const CharState& s)
     m_lastState = s;
     m_lastFormat = f;
     m_haveLast = true;
+    // Damaged documents can ask for any number of formats; the cache stays small.
+    if (m_made.size() < 4096)
+        m_made.insert(s, f);
     return f;
 }
 
@@ -235,7 +254,10 @@ QTextBlockFormat Formats::blockFormat(const ParaState& s)
         f.setLineHeight(Units::px(s.lineSpacing), QTextBlockFormat::MinimumHeight);
     else if (s.lineSpacing < 0)
         f.setLineHeight(Units::px(-s.lineSpacing), QTextBlockFormat::FixedHeight);
-    setTabs(f, s);
+    // Paragraphs without stops of their own use the view's: a list of stops in every paragraph
+    // format makes the document twice as slow to build and lay out.
+    if (s.tabCount > 0 || s.firstIndent < 0)
+        setTabs(f, s);
     m_lastPara = s;
     m_lastBlockFormat = f;
     m_haveLastPara = true;
@@ -246,8 +268,9 @@ void Formats::setTabs(QTextBlockFormat& f, const ParaState& s) const
 {
     // Stops are measured from the margin, the view's from where the paragraph's first line
     // starts (its indents). After the paragraph's own stops come the document's default ones, as
-    // far as a page could reach.
+    // far as a wide page reaches.
     constexpr int pageWidth = 1440 * 22;
+    constexpr int defaultStopsEnd = 1440 * 11;
     const int indent = qBound(0, s.leftIndent, pageWidth);
     const int origin = qBound(0, indent + qBound(-pageWidth, s.firstIndent, pageWidth), pageWidth);
     QList<QTextOption::Tab> tabs;
@@ -284,7 +307,8 @@ void Formats::setTabs(QTextBlockFormat& f, const ParaState& s) const
     std::sort(tabs.begin(), tabs.end(), [](const QTextOption::Tab& a, const QTextOption::Tab& b) {
         return a.position < b.position;
     });
-    for (int at = (last / m_defaultTab + 1) * m_defaultTab; at <= pageWidth; at += m_defaultTab)
+    for (int at = (last / m_defaultTab + 1) * m_defaultTab; at <= defaultStopsEnd;
+         at += m_defaultTab)
         tabs.append(QTextOption::Tab(Units::px(at - origin), QTextOption::LeftTab));
     f.setTabPositions(tabs);
 }

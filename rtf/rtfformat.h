@@ -27,7 +27,7 @@ class Formats {
 public:
     FontEntry& font(int number)
     {
-        m_haveLast = false;
+        forgetFormats();
         return m_fonts[number];
     }
     // The code page text in this font is written in, 0 for the document's.
@@ -50,6 +50,11 @@ public:
     void setDefaultTab(int twips);
 
 private:
+    void forgetFormats()
+    {
+        m_haveLast = false;
+        m_made.clear();
+    }
     // The face of a run: the font table's face resolved the way the system resolves any face
     // that is not installed, never the view's DOS face unless the run asks for that face.
     void setFace(QTextCharFormat& format, const CharState& state) const;
@@ -59,10 +64,13 @@ private:
     int m_defaultTab = 720;
     QList<QColor> m_colors;
     int m_red = -1, m_green = -1, m_blue = -1;
-    // The last conversion, since runs of text in one format follow each other.
+    // The last conversion, since runs of text in one format follow each other, and every
+    // conversion since the tables last changed: a format given again shares its data, which the
+    // document then recognises without comparing it afresh.
     CharState m_lastState;
     QTextCharFormat m_lastFormat;
     bool m_haveLast = false;
+    QHash<CharState, QTextCharFormat> m_made;
     ParaState m_lastPara;
     QTextBlockFormat m_lastBlockFormat;
     bool m_haveLastPara = false;

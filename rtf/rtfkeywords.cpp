@@ -248,10 +248,13 @@ namespace {
             word("brdrcf", Keyword::BorderColor);
             word("trleft", Keyword::RowLeft);
             word("trgaph", Keyword::RowGap);
-            coded("clmgf", Keyword::CellMerge, u'F');
-            coded("clmrg", Keyword::CellMerge, u'M');
-            coded("clvmgf", Keyword::CellMerge, u'f');
-            coded("clvmrg", Keyword::CellMerge, u'm');
+            coded("clmgf", Keyword::CellFlag, u'F');
+            coded("clmrg", Keyword::CellFlag, u'M');
+            coded("clvmgf", Keyword::CellFlag, u'f');
+            coded("clvmrg", Keyword::CellFlag, u'm');
+            coded("clvertalt", Keyword::CellFlag, u't');
+            coded("clvertalc", Keyword::CellFlag, u'c');
+            coded("clvertalb", Keyword::CellFlag, u'b');
 
             // Document and font table
             word("ansicpg", Keyword::AnsiCodePage);

@@ -64,7 +64,7 @@ enum class Keyword : std::uint8_t {
     BorderColor,
     RowLeft,
     RowGap,
-    CellMerge,
+    CellFlag,
     // Destinations
     FontTable,
     FieldInstruction,

@@ -587,7 +587,7 @@ namespace {
         case Keyword::BorderColor:
         case Keyword::RowLeft:
         case Keyword::RowGap:
-        case Keyword::CellMerge:
+        case Keyword::CellFlag:
             rowProperty(word, token.param, info.character);
             return;
         case Keyword::Plain:
@@ -898,12 +898,16 @@ namespace {
         case Keyword::RowGap:
             m_row.gap = param;
             return;
-        case Keyword::CellMerge: {
+        case Keyword::CellFlag: {
             CellDef& cell = m_row.pending;
             cell.mergeFirst = cell.mergeFirst || code == u'F';
             cell.merged = cell.merged || code == u'M';
             cell.verticalFirst = cell.verticalFirst || code == u'f';
             cell.verticalMerged = cell.verticalMerged || code == u'm';
+            if (code == u't' || code == u'c' || code == u'b')
+                cell.alignment = code == u't' ? CellDef::Top
+                    : code == u'c'            ? CellDef::Middle
+                                              : CellDef::Bottom;
             return;
         }
         default:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHashFunctions>
 #include <QtGlobal>
 #include <array>
 #include <cstdint>
@@ -40,6 +41,13 @@ struct CharState {
 
     bool operator==(const CharState&) const = default;
 };
+
+inline size_t qHash(const CharState& s, size_t seed = 0)
+{
+    return qHashMulti(seed, s.font, s.halfPoints, s.color, s.highlight,
+        (s.bold << 0) | (s.italic << 1) | (s.strike << 2) | (s.hidden << 3) | (s.deleted << 4)
+            | (int(s.underline) << 8) | (int(s.caps) << 16) | (int(s.vertical) << 24));
+}
 
 // Paragraph formatting; lengths in twips.
 struct ParaState {
