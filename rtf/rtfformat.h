@@ -48,6 +48,7 @@ public:
     QTextBlockFormat blockFormat(const ParaState& state);
     // \deftab: the distance of the tab stops after the paragraph's own, in twips.
     void setDefaultTab(int twips);
+    int defaultTab() const { return m_defaultTab; }
 
 private:
     void forgetFormats()

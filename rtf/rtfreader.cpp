@@ -9,7 +9,10 @@
 #include "rtf/rtfsymbolfonts.h"
 #include "rtf/rtftokenizer.h"
 
+#include "forms/units.h"
+
 #include <QTextDocument>
+#include <QTextOption>
 #include <memory>
 
 namespace Rtf {
@@ -39,6 +42,8 @@ namespace {
         void unicodeCharacter(const Token& token);
         // Document code pages, the font table, \f and \plain, and the colour table.
         void fontsAndColors(Keyword word, int param);
+        // \deftab as the document's default tab stop distance.
+        void setDefaultTabs();
         void fontClass(Keyword word, int param, char16_t code);
         void setFont(int number);
         // Row definitions: \trowd, \cellx, borders and merges.
@@ -139,6 +144,7 @@ namespace {
                 if (m_highSurrogate)
                     appendChar(0xFFFD);
                 m_builder.endParagraph(state().para, DocumentBuilder::End::Document);
+                setDefaultTabs();
                 return;
             case Token::GroupStart:
                 startGroup();
@@ -798,6 +804,14 @@ namespace {
             if (c == ';')
                 m_formats.endColor();
         }
+    }
+
+    void Reader::setDefaultTabs()
+    {
+        QTextOption option = m_document->defaultTextOption();
+        option.setTabStopDistance(Units::px(m_formats.defaultTab()));
+        m_document->setDefaultTextOption(option);
+        m_document->setProperty(OwnTabStopsProperty, true);
     }
 
     void Reader::setFont(int number)
