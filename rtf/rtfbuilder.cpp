@@ -193,9 +193,14 @@ QTextTableCellFormat DocumentBuilder::cellFormat(int column) const
     const CellDef& cell = m_rowDef.cells[size_t(column)];
     const bool first = column == 0;
     const bool last = column + 1 == int(m_rowDef.cells.size());
-    // A cell's own side, else the row's: its outer sides at the edges, the inner ones between.
-    const Border& top = cell.top.declared ? cell.top : m_rowDef.top;
-    const Border& bottom = cell.bottom.declared ? cell.bottom : m_rowDef.bottom;
+    // A cell's own side, else the row's: its outer sides at the edges, the inner ones between
+    // (a row does not know whether rows come before or after it: the outer ones where given).
+    const Border& top = cell.top.declared ? cell.top
+        : m_rowDef.top.declared           ? m_rowDef.top
+                                          : m_rowDef.inner;
+    const Border& bottom = cell.bottom.declared ? cell.bottom
+        : m_rowDef.bottom.declared              ? m_rowDef.bottom
+                                                : m_rowDef.inner;
     const Border& left = cell.left.declared ? cell.left : first ? m_rowDef.left : m_rowDef.between;
     const Border& right = cell.right.declared ? cell.right
         : last                                ? m_rowDef.right
@@ -218,7 +223,8 @@ QTextTableCellFormat DocumentBuilder::cellFormat(int column) const
 bool RowDef::drawsAnything() const
 {
     const auto declares = [](const Border& b) { return b.declared && b.style != Border::None; };
-    if (declares(top) || declares(left) || declares(bottom) || declares(right) || declares(between))
+    if (declares(top) || declares(left) || declares(bottom) || declares(right) || declares(inner)
+        || declares(between))
         return true;
     for (const CellDef& cell : cells) {
         if (declares(cell.top) || declares(cell.left) || declares(cell.bottom)

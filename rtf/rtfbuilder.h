@@ -55,7 +55,8 @@ struct RowDef {
     bool looksLike(const RowDef& other) const
     {
         return cells == other.cells && top == other.top && left == other.left
-            && bottom == other.bottom && right == other.right && between == other.between;
+            && bottom == other.bottom && right == other.right && inner == other.inner
+            && between == other.between;
     }
 };
 

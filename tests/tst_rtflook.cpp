@@ -297,6 +297,25 @@ void TestRtfLook::tableBorders()
         darkAcross(int(four.center().x()) + 40, int((two.bottom() + four.top()) / 2), 0, 1), 0);
     QCOMPARE(darkAcross(int(three.left()) - 5, int(three.center().y()), 1, 0), 0);
     QCOMPARE(darkAcross(int(four.left()) - 5, int(four.center().y()), 1, 0), 0);
+
+    // Sides the row declares (\trbrdr*) go to cells that declare none of their own.
+    doc = load("{\\rtf1\\trowd\\trbrdrt\\brdrs\\brdrw15\\trbrdrv\\brdrs\\brdrw15\\cellx1500"
+               "\\cellx3000\\pard\\intbl five\\cell six\\cell\\row}");
+    c = QTextCursor(doc.get());
+    c.setPosition(doc->toPlainText().indexOf(QStringLiteral("six")));
+    table = c.currentTable();
+    QVERIFY(table);
+    const QImage rowImage = render(doc.get());
+    const QRectF six = doc->documentLayout()->blockBoundingRect(
+        table->cellAt(0, 1).firstCursorPosition().block());
+    int dark = 0;
+    for (int i = -4; i <= 4; ++i)
+        dark += isDark(rowImage, int(six.center().x()) + 40, int(six.top()) - 3 + i) ? 1 : 0;
+    QVERIFY(dark > 0); // the row's top
+    dark = 0;
+    for (int i = -4; i <= 4; ++i)
+        dark += isDark(rowImage, int(six.left()) - 5 + i, int(six.center().y())) ? 1 : 0;
+    QVERIFY(dark > 0); // the row's line between cells
 }
 
 void TestRtfLook::tableWidthsAndMerges()
