@@ -3,9 +3,8 @@
 #include "forms/units.h"
 #include "rtf/rtfcodepage.h"
 #include "rtf/rtfsymbolfonts.h"
+#include "rtf/rtfsystemfaces.h"
 
-#include <QFontDatabase>
-#include <QGuiApplication>
 #include <QList>
 #include <QTextOption>
 #include <algorithm>
@@ -91,19 +90,6 @@ namespace {
         return QStringLiteral("sans-serif");
     }
 
-    // Whether the system has a face itself. Asking is slow and the answer does not change while
-    // the program runs, so each name is asked about once.
-    bool isInstalled(const QString& family)
-    {
-        static QHash<QString, bool> known;
-        if (family.isEmpty() || !QGuiApplication::instance())
-            return false;
-        auto found = known.constFind(family);
-        if (found == known.cend())
-            found = known.insert(family, QFontDatabase::hasFamily(family));
-        return *found;
-    }
-
     bool isDosFace(const FontEntry& font)
     {
         return font.codePage == CodePage::Oem
@@ -154,13 +140,16 @@ void Formats::setFace(QTextCharFormat& f, const CharState& s) const
         hint = QFont::SansSerif;
         fixed = false;
     } else {
+        // The face the system draws for the name, its alternative or the font's class, found
+        // the way the system finds it for any program: the text engine left to itself would
+        // take the first face it has for a name it does not know.
+        QStringList names;
         if (!font->name.isEmpty())
-            families << font->name;
-        // The alternative comes first when the face itself is not installed: the system's
-        // substitute for the first name would otherwise be taken before it is tried.
+            names << font->name;
         if (!font->altName.isEmpty())
-            families.insert(isInstalled(font->name) ? families.size() : 0, font->altName);
-        families << genericFamily(hint, fixed);
+            names << font->altName;
+        const QString face = SystemFaces::resolve(names, hint, fixed);
+        families << (face.isEmpty() ? names : QStringList { face }) << genericFamily(hint, fixed);
     }
     // Every property the view's face would otherwise lend is set: its fixed pitch would make
     // the system pick a monospace face for any name it does not have.

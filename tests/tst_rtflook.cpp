@@ -111,11 +111,12 @@ private Q_SLOTS:
 void TestRtfLook::facesResolveAwayFromTheDosFace()
 {
     const QString dos = TerminalFont::resolvedFamily();
-    auto doc = load("{\\rtf1\\ansi{\\fonttbl{\\f0\\froman Times New Roman;}{\\f1\\fswiss Arial;}"
-                    "{\\f2\\fmodern\\fprq1 Courier New;}{\\f3\\fswiss\\fprq2 No Such Face;}"
-                    "{\\f4\\froman No Such Face Either{\\*\\falt Courier New};}}"
-                    "\\f0\\fs28 iiiiiiiiii\\par MMMMMMMMMM\\par{\\f1 arial}{\\f2 courier}"
-                    "{\\f3 unknown}{\\f4 alternative}}");
+    auto doc = load(
+        "{\\rtf1\\ansi{\\fonttbl{\\f0\\froman Times New Roman;}{\\f1\\fswiss Arial;}"
+        "{\\f2\\fmodern\\fprq1 Courier New;}{\\f3\\fswiss\\fprq2 No Such Face;}"
+        "{\\f4\\froman No Such Face Either{\\*\\falt Courier New};}{\\f5\\fnil HelveticaNeue;}}"
+        "\\f0\\fs28 iiiiiiiiii\\par MMMMMMMMMM\\par{\\f1 arial}{\\f2 courier}"
+        "{\\f3 unknown}{\\f4 alternative}{\\f5 classless}}");
     // The issue as a user sees it: narrow and wide letters in a proportional face differ.
     const QFont serif = fontAt(doc.get(), 0);
     const QFontMetricsF metrics(serif);
@@ -123,10 +124,12 @@ void TestRtfLook::facesResolveAwayFromTheDosFace()
         < metrics.horizontalAdvance(QStringLiteral("MMMMMMMMMM")) / 2);
     QVERIFY(!QFontInfo(serif).fixedPitch());
     QCOMPARE(serif.styleHint(), QFont::Serif);
-    for (const char* word : { "iiii", "arial", "courier", "unknown", "alternative" })
+    for (const char* word : { "iiii", "arial", "courier", "unknown", "alternative", "classless" })
         QVERIFY2(QFontInfo(fontOf(doc.get(), QLatin1String(word))).family() != dos, word);
     QVERIFY(!QFontInfo(fontOf(doc.get(), QStringLiteral("arial"))).fixedPitch());
     QVERIFY(!QFontInfo(fontOf(doc.get(), QStringLiteral("unknown"))).fixedPitch());
+    // A face of no class the system does not know: its ordinary face, not a monospace one.
+    QVERIFY(!QFontInfo(fontOf(doc.get(), QStringLiteral("classless"))).fixedPitch());
     QVERIFY(QFontInfo(fontOf(doc.get(), QStringLiteral("courier"))).fixedPitch());
     // A face that is not installed is tried under its alternative name.
     QVERIFY(QFontInfo(fontOf(doc.get(), QStringLiteral("alternative"))).fixedPitch());
