@@ -13,6 +13,8 @@ namespace {
     constexpr int MaxTableDepth = 16;
     // A row with more cells than this gets no more columns; the rest of its cells share the last.
     constexpr int MaxColumns = 64;
+    // Rows a vertical merge may span.
+    constexpr int MaxVerticalSpan = 500;
 
 } // namespace
 
@@ -76,7 +78,10 @@ void DocumentBuilder::endParagraph(const ParaState& para, End end)
     case End::Row:
     case End::NestedRow:
         if (!m_tables.empty() && int(m_tables.size()) == level) {
-            finishRow(m_tables.back());
+            // A row is finished once: its merges may have taken cells away that a second row
+            // mark with nothing between would find gone.
+            if (!m_tables.back().rowEnded)
+                finishRow(m_tables.back());
             m_tables.back().rowEnded = true;
             m_tables.back().cellEnded = false;
         }
@@ -252,6 +257,7 @@ void DocumentBuilder::finishRow(OpenTable& t)
     }
     setColumnWidths(t);
     mergeCells(t);
+    t.rowCells.clear();
 }
 
 void DocumentBuilder::setColumnWidths(OpenTable& t)
@@ -285,9 +291,11 @@ void DocumentBuilder::mergeCells(OpenTable& t)
     for (int c = 0; c < columns; ++c) {
         const CellDef& cell = m_rowDef.cells[size_t(c)];
         int& start = t.verticalStart[size_t(c)];
+        // A merge down a very long run of rows is damage; extending it row by row would take
+        // time that grows with the square of its length.
         if (cell.verticalFirst)
             start = t.row;
-        else if (!cell.verticalMerged)
+        else if (!cell.verticalMerged || t.row - start > MaxVerticalSpan)
             start = -1;
         if (!cell.mergeFirst)
             continue;

@@ -76,7 +76,7 @@ namespace {
         return families;
     }
 
-    // The generic family fontconfig knows for a style hint, for entries without a name.
+    // The generic family fontconfig knows for a style hint: the last resort of a run's faces.
     QString genericFamily(QFont::StyleHint hint, bool fixed)
     {
         if (fixed || hint == QFont::TypeWriter)

@@ -348,6 +348,20 @@ void TestRtfLook::tableWidthsAndMerges()
     QVERIFY(qAbs(left("ddd") - left("ccc") - 100) <= 2);
     QVERIFY(qAbs(left("eee") - left("ddd") - 100) <= 2);
     QVERIFY(qAbs(doc->documentLayout()->frameBoundingRect(table).width() - 400) <= 8);
+
+    // Row marks with nothing between them finish the row once: its merge took a cell away.
+    doc = load("{\\rtf1\\trowd\\clbrdrt\\brdrs\\clmgf\\cellx1000\\clbrdrt\\brdrs\\clmrg"
+               "\\cellx2000\\clbrdrt\\brdrs\\clvmgf\\cellx3000\\pard\\intbl a\\cell\\cell c\\cell"
+               "\\row\\row\\trowd\\clbrdrt\\brdrs\\cellx1000\\clbrdrt\\brdrs\\cellx2000"
+               "\\clbrdrt\\brdrs\\clvmrg\\cellx3000\\pard\\intbl d\\cell e\\cell\\cell\\row\\row"
+               "\\pard after}");
+    QCOMPARE(doc->toPlainText().simplified(), QStringLiteral("a c d e after"));
+    c = QTextCursor(doc.get());
+    c.setPosition(doc->toPlainText().indexOf(QStringLiteral("d")));
+    table = c.currentTable();
+    QVERIFY(table);
+    QCOMPARE(table->cellAt(0, 0).columnSpan(), 2);
+    QCOMPARE(table->cellAt(0, 2).rowSpan(), 2);
 }
 
 void TestRtfLook::fields()
