@@ -283,6 +283,18 @@ void DocumentBuilder::setColumnWidths(OpenTable& t)
     t.table->setFormat(format);
 }
 
+namespace {
+
+    // Cells merged away hold nothing in the documents writers make. Cells that do hold something
+    // are kept apart: the table would move their content, nested tables included, into the
+    // merged cell, and that is not safe with damaged input.
+    bool isEmpty(const QTextTableCell& cell)
+    {
+        return cell.isValid() && cell.firstPosition() == cell.lastPosition();
+    }
+
+} // namespace
+
 void DocumentBuilder::mergeCells(OpenTable& t)
 {
     const int columns = qMin(int(m_rowDef.cells.size()), t.table->columns());
@@ -300,18 +312,23 @@ void DocumentBuilder::mergeCells(OpenTable& t)
         if (!cell.mergeFirst)
             continue;
         int span = 1;
-        while (c + span < columns && m_rowDef.cells[size_t(c + span)].merged)
+        while (c + span < columns && m_rowDef.cells[size_t(c + span)].merged
+            && isEmpty(t.table->cellAt(t.row, c + span)))
             ++span;
         if (span > 1)
             t.table->mergeCells(t.row, c, 1, span);
     }
     for (int c = 0; c < columns; ++c) {
-        const int start = t.verticalStart[size_t(c)];
-        if (start >= 0 && start < t.row && m_rowDef.cells[size_t(c)].verticalMerged) {
-            const QTextTableCell top = t.table->cellAt(start, c);
-            if (top.column() == c)
-                t.table->mergeCells(start, c, t.row - start + 1, top.columnSpan());
+        int& start = t.verticalStart[size_t(c)];
+        if (start < 0 || start >= t.row || !m_rowDef.cells[size_t(c)].verticalMerged)
+            continue;
+        const QTextTableCell here = t.table->cellAt(t.row, c);
+        const QTextTableCell top = t.table->cellAt(start, c);
+        if (!isEmpty(here) || here.row() != t.row || here.column() != c || top.column() != c) {
+            start = -1;
+            continue;
         }
+        t.table->mergeCells(start, c, t.row - start + 1, top.columnSpan());
     }
 }
 

@@ -362,6 +362,18 @@ void TestRtfLook::tableWidthsAndMerges()
     QVERIFY(table);
     QCOMPARE(table->cellAt(0, 0).columnSpan(), 2);
     QCOMPARE(table->cellAt(0, 2).rowSpan(), 2);
+
+    // A cell to be merged away that holds text (a nested table here) is kept apart, its text in
+    // place.
+    doc = load("{\\rtf1\\trowd\\clmgf\\cellx1000\\clmrg\\cellx2000\\pard\\intbl a\\cell"
+               "\\pard\\intbl\\itap2 n\\nestcell{\\*\\nesttableprops\\trowd\\cellx500\\nestrow}"
+               "\\pard\\intbl\\itap1 b\\cell\\row\\pard after}");
+    QCOMPARE(doc->toPlainText().simplified(), QStringLiteral("a n b after"));
+    c = QTextCursor(doc.get());
+    c.setPosition(doc->toPlainText().indexOf(QStringLiteral("a")));
+    table = c.currentTable();
+    QVERIFY(table);
+    QCOMPARE(table->cellAt(0, 0).columnSpan(), 1);
 }
 
 void TestRtfLook::fields()
