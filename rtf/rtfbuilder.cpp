@@ -263,20 +263,22 @@ void DocumentBuilder::finishRow(OpenTable& t)
 void DocumentBuilder::setColumnWidths(OpenTable& t)
 {
     // The first row to give a column its width decides it; rows with other edges keep the grid.
-    const int columns = qMin(int(m_rowDef.cells.size()), t.table->columns());
+    const int tableColumns = t.table->columns();
+    const int columns = qMin(int(m_rowDef.cells.size()), tableColumns);
     if (columns <= t.widthsSet)
         return;
     QTextTableFormat format = t.table->format();
     QList<QTextLength> widths = format.columnWidthConstraints();
+    // One entry a column, always: the table copies entries as it gains columns, and a shorter
+    // list makes it write past the list's end.
+    widths.resize(tableColumns);
     int left = m_rowDef.rowLeft;
     for (int c = 0; c < columns; ++c) {
         const int right = m_rowDef.cells[size_t(c)].rightEdge;
         const int width = qBound(0, right - left, 1440 * 22);
         left = right;
-        if (c < t.widthsSet)
-            continue;
-        widths.append(
-            width > 0 ? QTextLength(QTextLength::FixedLength, Units::px(width)) : QTextLength());
+        if (c >= t.widthsSet && width > 0)
+            widths[c] = QTextLength(QTextLength::FixedLength, Units::px(width));
     }
     t.widthsSet = columns;
     format.setColumnWidthConstraints(widths);

@@ -374,6 +374,18 @@ void TestRtfLook::tableWidthsAndMerges()
     table = c.currentTable();
     QVERIFY(table);
     QCOMPARE(table->cellAt(0, 0).columnSpan(), 1);
+
+    // Rows with more cells than edges, then more cells than the table has: the widths keep one
+    // entry a column as the table grows.
+    doc = load("{\\rtf1\\trowd\\cellx1000\\pard\\intbl a\\cell b\\cell c\\cell\\row"
+               "\\trowd\\cellx1000\\cellx2000\\pard\\intbl d\\cell e\\cell f\\cell g\\cell\\row}");
+    c = QTextCursor(doc.get());
+    c.setPosition(doc->toPlainText().indexOf(QStringLiteral("g")));
+    table = c.currentTable();
+    QVERIFY(table);
+    QCOMPARE(table->columns(), 4);
+    QCOMPARE(table->format().columnWidthConstraints().size(), 4);
+    QCOMPARE(table->format().columnWidthConstraints().at(0).rawValue(), 67.0);
 }
 
 void TestRtfLook::fields()
