@@ -44,7 +44,10 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.example.com/)
 # open through xdg-open.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-wayland, fonts-pc")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+# Faces of the same metrics as those RTF documents name most (Arial, Times New Roman, Courier New,
+# Calibri, Cambria), and one that draws the characters of symbol fonts; xdg-utils for the links.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "xdg-utils, fonts-liberation2, fonts-crosextra-carlito, fonts-crosextra-caladea, fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

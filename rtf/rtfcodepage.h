@@ -23,6 +23,8 @@ namespace CodePage {
     // True for the code pages where a byte can start a two-byte character.
     bool isDoubleByte(int codePage);
     bool isLeadByte(int codePage, unsigned char byte);
+    // The character a byte stands for in Windows-1252.
+    char32_t windowsCharacter(unsigned char byte);
 
 } // namespace CodePage
 

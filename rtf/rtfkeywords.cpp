@@ -53,13 +53,50 @@ namespace {
         s.para.*Field = qBound(Min, param, Max);
     }
 
+    void underline(GroupState& s, int param, bool hasParam)
+    {
+        s.chars.underline = isOn(param, hasParam) ? CharState::Single : CharState::NoLine;
+    }
+    template <CharState::Underline Style>
+    void underlineStyle(GroupState& s, int param, bool hasParam)
+    {
+        s.chars.underline = isOn(param, hasParam) ? Style : CharState::NoLine;
+    }
+    template <CharState::Caps Caps> void caps(GroupState& s, int param, bool hasParam)
+    {
+        if (isOn(param, hasParam))
+            s.chars.caps = Caps;
+        else if (s.chars.caps == Caps)
+            s.chars.caps = CharState::AsWritten;
+    }
+    void lineSpacing(GroupState& s, int param, bool)
+    {
+        // Anything taller than a page is damage.
+        s.para.lineSpacing = qBound(-1440 * 22, param, 1440 * 22);
+    }
+    template <ParaState::TabKind Kind> void tabKind(GroupState& s, int, bool)
+    {
+        s.para.nextTabKind = Kind;
+    }
+    void tabStop(GroupState& s, int param, bool)
+    {
+        ParaState& p = s.para;
+        if (p.tabCount < ParaState::MaxTabs && param >= 0) {
+            p.tabPositions[p.tabCount] = param;
+            p.tabKinds[p.tabCount] = p.nextTabKind;
+            ++p.tabCount;
+        }
+        p.nextTabKind = ParaState::LeftTab;
+    }
+    // A bar tab draws a line and is no stop; its kind word, if any, is used up.
+    void barTab(GroupState& s, int, bool) { s.para.nextTabKind = ParaState::LeftTab; }
+
     void fontSize(GroupState& s, int param, bool hasParam)
     {
         s.chars.halfPoints = hasParam ? qBound(1, param, 3276) : 24;
     }
     void unicodeSkip(GroupState& s, int param, bool) { s.unicodeSkip = qBound(0, param, 16); }
     void paragraphDefaults(GroupState& s, int, bool) { s.para = ParaState(); }
-    void nothing(GroupState&, int, bool) { }
 
     using V = CharState::Vertical;
     using A = ParaState::Align;
@@ -74,6 +111,9 @@ namespace {
             };
             auto character = [&t](const char* name, char16_t c) {
                 t.emplace(name, KeywordInfo { Keyword::Character, nullptr, c });
+            };
+            auto coded = [&t](const char* name, Keyword k, char16_t code) {
+                t.emplace(name, KeywordInfo { k, nullptr, code });
             };
 
             // Text and breaks
@@ -90,6 +130,18 @@ namespace {
             word("u", Keyword::Unicode);
             word("bin", Keyword::Bin);
             word("chftn", Keyword::FootnoteMark);
+            word("deftab", Keyword::DefaultTab);
+            word("fet", Keyword::NoteKinds);
+            word("ftnstart", Keyword::FootnoteStart);
+            word("aftnstart", Keyword::EndnoteStart);
+            for (const auto& [name, style] :
+                { std::pair { "ftnnar", u'1' }, { "ftnnrlc", u'i' }, { "ftnnruc", u'I' },
+                    { "ftnnalc", u'a' }, { "ftnnauc", u'A' }, { "ftnnchi", u'*' } })
+                coded(name, Keyword::FootnoteStyle, style);
+            for (const auto& [name, style] :
+                { std::pair { "aftnnar", u'1' }, { "aftnnrlc", u'i' }, { "aftnnruc", u'I' },
+                    { "aftnnalc", u'a' }, { "aftnnauc", u'A' }, { "aftnnchi", u'*' } })
+                coded(name, Keyword::EndnoteStyle, style);
 
             // Characters by name
             character("emdash", 0x2014);
@@ -113,8 +165,26 @@ namespace {
             setter("fs", fontSize);
             setter("b", charToggle<&CharState::bold>);
             setter("i", charToggle<&CharState::italic>);
-            setter("ul", charToggle<&CharState::underline>);
-            setter("ulnone", charConstant<bool, &CharState::underline, false>);
+            using U = CharState::Underline;
+            setter("ul", underline);
+            setter("ulnone", charConstant<U, &CharState::underline, U::NoLine>);
+            setter("uld", underlineStyle<U::Dotted>);
+            setter("ulth", underlineStyle<U::Thick>);
+            setter("uldb", underlineStyle<U::Double>);
+            setter("ulw", underlineStyle<U::Words>);
+            setter("uldash", underlineStyle<U::Dash>);
+            setter("ulldash", underlineStyle<U::Dash>);
+            setter("uldashd", underlineStyle<U::DashDot>);
+            setter("uldashdd", underlineStyle<U::DashDotDot>);
+            setter("ulwave", underlineStyle<U::Wave>);
+            setter("ulhwave", underlineStyle<U::Wave>);
+            setter("ululdbwave", underlineStyle<U::Wave>);
+            for (const char* name : { "ulthd", "ulthdash", "ulthldash", "ulthdashd", "ulthdashdd" })
+                setter(name, underlineStyle<U::Thick>);
+            setter("caps", caps<CharState::AllCaps>);
+            setter("scaps", caps<CharState::SmallCaps>);
+            setter("v", charToggle<&CharState::hidden>);
+            setter("deleted", charToggle<&CharState::deleted>);
             setter("strike", charToggle<&CharState::strike>);
             setter("striked", charToggle<&CharState::strike>);
             setter("super", charConstant<V, &CharState::vertical, V::Super>);
@@ -139,9 +209,52 @@ namespace {
             setter("fi", paraValue<&ParaState::firstIndent, INT_MIN, INT_MAX>);
             setter("sb", paraValue<&ParaState::spaceBefore, INT_MIN, INT_MAX>);
             setter("sa", paraValue<&ParaState::spaceAfter, INT_MIN, INT_MAX>);
+            setter("sl", lineSpacing);
+            setter("slmult", paraToggle<&ParaState::lineMultiple>);
+            using T = ParaState::TabKind;
+            setter("tqr", tabKind<T::RightTab>);
+            setter("tqc", tabKind<T::CenterTab>);
+            setter("tqdec", tabKind<T::DecimalTab>);
+            setter("tx", tabStop);
+            setter("tb", barTab);
             setter("intbl", paraToggle<&ParaState::inTable>);
             setter("itap", paraValue<&ParaState::nesting, 0, 1000>);
-            setter("trowd", nothing);
+
+            // Table rows
+            word("trowd", Keyword::RowDefaults);
+            word("cellx", Keyword::CellEdge);
+            // Lower case for a cell's own side, upper case for the row's (H and V between cells).
+            for (const auto& [name, side] : { std::pair { "clbrdrt", u't' }, { "clbrdrl", u'l' },
+                     { "clbrdrb", u'b' }, { "clbrdrr", u'r' }, { "trbrdrt", u'T' },
+                     { "trbrdrl", u'L' }, { "trbrdrb", u'B' }, { "trbrdrr", u'R' },
+                     { "trbrdrh", u'H' }, { "trbrdrv", u'V' } })
+                coded(name, Keyword::BorderSide, side);
+            // Border styles: 0 none, 1 single, 2 double, 3 thick, 4 dotted, 5 dashed.
+            for (const char* name : { "brdrnone", "brdrnil", "brdrtbl" })
+                coded(name, Keyword::BorderStyle, 0);
+            for (const char* name : { "brdrs", "brdrsh", "brdrengrave", "brdremboss", "brdroutset",
+                     "brdrinset", "brdrhair", "brdrframe", "brdrwavy" })
+                coded(name, Keyword::BorderStyle, 1);
+            for (const char* name : { "brdrdb", "brdrtriple", "brdrwavydb", "brdrtnthsg",
+                     "brdrthtnsg", "brdrtnthtnsg", "brdrtnthmg", "brdrthtnmg", "brdrtnthtnmg",
+                     "brdrtnthlg", "brdrthtnlg", "brdrtnthtnlg" })
+                coded(name, Keyword::BorderStyle, 2);
+            coded("brdrth", Keyword::BorderStyle, 3);
+            coded("brdrdot", Keyword::BorderStyle, 4);
+            for (const char* name :
+                { "brdrdash", "brdrdashsm", "brdrdashd", "brdrdashdd", "brdrdashdotstr" })
+                coded(name, Keyword::BorderStyle, 5);
+            word("brdrw", Keyword::BorderWidth);
+            word("brdrcf", Keyword::BorderColor);
+            word("trleft", Keyword::RowLeft);
+            word("trgaph", Keyword::RowGap);
+            coded("clmgf", Keyword::CellFlag, u'F');
+            coded("clmrg", Keyword::CellFlag, u'M');
+            coded("clvmgf", Keyword::CellFlag, u'f');
+            coded("clvmrg", Keyword::CellFlag, u'm');
+            coded("clvertalt", Keyword::CellFlag, u't');
+            coded("clvertalc", Keyword::CellFlag, u'c');
+            coded("clvertalb", Keyword::CellFlag, u'b');
 
             // Document and font table
             word("ansicpg", Keyword::AnsiCodePage);
@@ -152,12 +265,19 @@ namespace {
             word("pca", Keyword::Pca);
             word("fcharset", Keyword::FontCharset);
             word("cpg", Keyword::FontCodePage);
+            word("fprq", Keyword::FontPitch);
+            for (const auto& [name, family] : { std::pair { "froman", u'r' }, { "fswiss", u's' },
+                     { "fmodern", u'm' }, { "fscript", u'c' }, { "fdecor", u'd' },
+                     { "ftech", u't' }, { "fbidi", u'b' }, { "fnil", u'n' } })
+                coded(name, Keyword::FontFamily, family);
             word("red", Keyword::Red);
             word("green", Keyword::Green);
             word("blue", Keyword::Blue);
 
             // Destinations
             word("fonttbl", Keyword::FontTable);
+            word("fldinst", Keyword::FieldInstruction);
+            word("falt", Keyword::AltFontName);
             word("colortbl", Keyword::ColorTable);
             word("pict", Keyword::Picture);
             word("shppict", Keyword::ShapePicture);
@@ -168,16 +288,16 @@ namespace {
             // Destinations whose text is not part of the document.
             for (const char* name : { "stylesheet", "info", "header", "headerl", "headerr",
                      "headerf", "footer", "footerl", "footerr", "footerf", "footnote", "annotation",
-                     "atnid", "atnauthor", "fldinst", "xe", "tc", "txe", "pn", "pntxta", "pntxtb",
-                     "listtable", "listoverridetable", "revtbl", "rsidtbl", "generator", "filetbl",
-                     "objdata", "objclass", "objname", "nonshppict", "bkmkstart", "bkmkend",
-                     "template", "docvar", "userprops", "themedata", "colorschememapping",
-                     "datastore", "latentstyles", "fchars", "lchars", "ftnsep", "ftnsepc", "ftncn",
-                     "aftnsep", "aftnsepc", "aftncn", "pgdsctbl", "xmlnstbl", "private", "author",
-                     "operator", "title", "subject", "keywords", "comment", "doccomm", "company",
-                     "category", "buptim", "creatim", "revtim", "printim", "hlinkbase", "falt",
-                     "panose", "fontemb", "fontfile", "sp", "sv", "sn", "shpinst", "blipuid",
-                     "picprop", "mmathPr", "listpicture", "background", "formfield", "datafield" })
+                     "atnid", "atnauthor", "xe", "tc", "txe", "pn", "pntxta", "pntxtb", "listtable",
+                     "listoverridetable", "revtbl", "rsidtbl", "generator", "filetbl", "objdata",
+                     "objclass", "objname", "nonshppict", "bkmkstart", "bkmkend", "template",
+                     "docvar", "userprops", "themedata", "colorschememapping", "datastore",
+                     "latentstyles", "fchars", "lchars", "ftnsep", "ftnsepc", "ftncn", "aftnsep",
+                     "aftnsepc", "aftncn", "pgdsctbl", "xmlnstbl", "private", "author", "operator",
+                     "title", "subject", "keywords", "comment", "doccomm", "company", "category",
+                     "buptim", "creatim", "revtim", "printim", "hlinkbase", "panose", "fontemb",
+                     "fontfile", "sp", "sv", "sn", "shpinst", "blipuid", "picprop", "mmathPr",
+                     "listpicture", "background", "formfield", "datafield" })
                 word(name, Keyword::SkippedDestination);
 
             // Picture properties

@@ -24,6 +24,14 @@ enum class Keyword : std::uint8_t {
     Unicode,
     Bin,
     FootnoteMark,
+    DefaultTab, // \deftab
+    // Notes: \fet (which notes the document has), the number styles (KeywordInfo::character
+    // names the style: '1', 'i', 'I', 'a', 'A', '*') and the first numbers
+    NoteKinds,
+    FootnoteStyle,
+    EndnoteStyle,
+    FootnoteStart,
+    EndnoteStart,
     // A character by name (\bullet, \emdash, ...): KeywordInfo::character
     Character,
     // A word that only sets one field of the group's formatting: KeywordInfo::set
@@ -40,11 +48,27 @@ enum class Keyword : std::uint8_t {
     Pca,
     FontCharset,
     FontCodePage,
+    FontFamily, // \froman, \fswiss, ...: KeywordInfo::character names the class
+    FontPitch, // \fprq
     Red,
     Green,
     Blue,
+    // Table rows: \trowd, \cellx, the cell and row sides a border word is for
+    // (KeywordInfo::character names the side), the border's style, width and colour, \trleft,
+    // \trgaph and the merges
+    RowDefaults,
+    CellEdge,
+    BorderSide,
+    BorderStyle,
+    BorderWidth,
+    BorderColor,
+    RowLeft,
+    RowGap,
+    CellFlag,
     // Destinations
     FontTable,
+    FieldInstruction,
+    AltFontName,
     ColorTable,
     Picture,
     ShapePicture,
@@ -71,7 +95,7 @@ using Setter = void (*)(GroupState& state, int param, bool hasParam);
 struct KeywordInfo {
     Keyword word = Keyword::Unknown;
     Setter set = nullptr; // for Keyword::Setter
-    char16_t character = 0; // for Keyword::Character
+    char16_t character = 0; // for Keyword::Character, and which side, style or kind a word names
 };
 
 // What the reader knows of a control word; Keyword::Unknown for every word it ignores.

@@ -6,9 +6,13 @@
 #include "rtf/rtfkeywords.h"
 #include "rtf/rtfpicture.h"
 #include "rtf/rtfstate.h"
+#include "rtf/rtfsymbolfonts.h"
 #include "rtf/rtftokenizer.h"
 
+#include "forms/units.h"
+
 #include <QTextDocument>
+#include <QTextOption>
 #include <memory>
 
 namespace Rtf {
@@ -41,6 +45,22 @@ namespace {
         void unicodeCharacter(const Token& token);
         // Document code pages, the font table, \f and \plain, and the colour table.
         void fontsAndColors(Keyword word, int param);
+        // \deftab as the document's default tab stop distance.
+        void setDefaultTabs();
+        void fontClass(Keyword word, int param, char16_t code);
+        void setFont(int number);
+        // Row definitions: \trowd, \cellx, borders and merges.
+        void rowProperty(Keyword word, int param, char16_t code);
+        void borderSide(char16_t side);
+        // Footnote and endnote marks, each kind counted on its own.
+        void noteProperty(Keyword word, int param, char16_t code);
+        void noteMark();
+        bool markIsEndnote();
+        // A field's code: a SYMBOL field shows its character when its result is empty.
+        void fieldInstructionEnded();
+        void fieldEnded();
+        // Text in a symbol face as the characters its glyphs show.
+        void symbolText(QStringView text, QString* out) const;
         void pictureProperty(Keyword word, int param);
         void controlSymbol(unsigned char symbol);
         void text(QByteArrayView bytes);
@@ -55,6 +75,7 @@ namespace {
 
         void flushBytes();
         void appendText(QStringView text);
+        bool isShown() const;
         void appendChar(char16_t c);
         void endParagraph(DocumentBuilder::End end);
         int currentCodePage() const;
@@ -75,7 +96,23 @@ namespace {
         bool m_nextIsIgnorable = false; // after \*
         bool m_sawListText = false;
         bool m_groupJustStarted = false;
-        int m_footnotes = 0; // \pntext is then a second copy of the label
+        // Notes: \pntext is then a second copy of the label.
+        int m_footnotes = 0;
+        int m_endnotes = 0;
+        int m_footnoteStart = 1, m_endnoteStart = 1;
+        char16_t m_footnoteStyle = u'1', m_endnoteStyle = u'i';
+        bool m_endnotesOnly = false;
+        // The row being defined, and the border its next style, width and colour words are for.
+        RowDef m_row;
+        Border* m_border = nullptr;
+        // The code of the field being read, with the depth of its group; then the character a
+        // SYMBOL field shows if its result turns out empty, with the depth of the field's group.
+        QByteArray m_fieldCode;
+        std::int64_t m_fieldCodeDepth = -1;
+        char32_t m_symbol = 0;
+        std::int64_t m_symbolDepth = -1;
+        bool m_symbolShown = false;
+        QString m_symbolText;
         // Bytes of text waiting to be decoded together, in m_byteCodePage.
         QByteArray m_bytes;
         int m_byteCodePage = 0;
@@ -111,6 +148,7 @@ namespace {
                 if (m_highSurrogate)
                     appendChar(0xFFFD);
                 m_builder.endParagraph(state().para, DocumentBuilder::End::Document);
+                setDefaultTabs();
                 return;
             case Token::GroupStart:
                 startGroup();
@@ -168,6 +206,10 @@ namespace {
         }
         if (ended == Destination::ColorTable)
             m_formats.endColorTable();
+        if (ended == Destination::FieldInstruction && m_stack.depth() == m_fieldCodeDepth)
+            fieldInstructionEnded();
+        if (m_symbolDepth >= 0 && m_stack.depth() == m_symbolDepth)
+            fieldEnded();
         m_stack.pop();
     }
 
@@ -249,6 +291,18 @@ namespace {
         case Keyword::FontTable:
             state().destination = Destination::FontTable;
             break;
+        case Keyword::AltFontName:
+            if (state().destination != Destination::FontTable) {
+                skipGroup();
+                return;
+            }
+            state().destination = Destination::AltFontName;
+            break;
+        case Keyword::FieldInstruction:
+            state().destination = Destination::FieldInstruction;
+            m_fieldCode.clear();
+            m_fieldCodeDepth = m_stack.depth();
+            break;
         case Keyword::ColorTable:
             state().destination = Destination::ColorTable;
             m_formats.startColorTable();
@@ -308,6 +362,16 @@ namespace {
             if (m_picture)
                 m_picture->addHex(bytes);
             break;
+        case Destination::AltFontName: {
+            QString& alt = m_formats.font(m_tableFont).altName;
+            if (alt.size() < 256)
+                alt.append(QString::fromLatin1(bytes).remove(u';').trimmed());
+            break;
+        }
+        case Destination::FieldInstruction:
+            if (m_fieldCode.size() < 1024)
+                m_fieldCode.append(bytes);
+            break;
         }
     }
 
@@ -319,6 +383,8 @@ namespace {
             fontTableText(QByteArrayView(&c, 1));
             return;
         }
+        if (d == Destination::FieldInstruction && m_fieldCode.size() < 1024)
+            m_fieldCode.append(char(b));
         if (d != Destination::Text)
             return;
         const char c = char(b);
@@ -354,10 +420,24 @@ namespace {
         appendText(m_decoded);
     }
 
+    bool Reader::isShown() const
+    {
+        const CharState& c = m_stack.top().chars;
+        return !c.hidden && !c.deleted;
+    }
+
     void Reader::appendText(QStringView text)
     {
-        if (text.isEmpty())
+        if (text.isEmpty() || !isShown())
             return;
+        if (m_symbolDepth >= 0)
+            m_symbolShown = true;
+        if (state().codePage == CodePage::Symbol || state().symbolFace != SymbolFont::None) {
+            QString mapped;
+            symbolText(text, &mapped);
+            m_symbolText.swap(mapped);
+            text = m_symbolText;
+        }
         if (m_highSurrogate) {
             // A high surrogate that no low one followed.
             m_highSurrogate = 0;
@@ -375,7 +455,8 @@ namespace {
         if (QChar::isLowSurrogate(c) && m_highSurrogate) {
             const char16_t pair[2] = { m_highSurrogate, c };
             m_highSurrogate = 0;
-            m_builder.addText(QStringView(pair, 2), state().chars);
+            if (isShown())
+                m_builder.addText(QStringView(pair, 2), state().chars);
             return;
         }
         if (QChar::isHighSurrogate(c)) {
@@ -472,12 +553,14 @@ namespace {
             endParagraph(DocumentBuilder::End::Cell);
             return;
         case Keyword::Row:
+            m_builder.setRowDef(m_row);
             endParagraph(DocumentBuilder::End::Row);
             return;
         case Keyword::NestCell:
             endParagraph(DocumentBuilder::End::NestedCell);
             return;
         case Keyword::NestRow:
+            m_builder.setRowDef(m_row);
             endParagraph(DocumentBuilder::End::NestedRow);
             return;
         case Keyword::Unicode:
@@ -490,9 +573,32 @@ namespace {
             return;
         }
         case Keyword::FootnoteMark:
-            // The mark in the text numbers the footnotes; the body (and its own mark) is skipped.
-            if (state().destination == Destination::Text)
-                appendText(QString::number(++m_footnotes));
+            noteMark();
+            return;
+        case Keyword::DefaultTab:
+            m_formats.setDefaultTab(token.param);
+            return;
+        case Keyword::NoteKinds:
+        case Keyword::FootnoteStyle:
+        case Keyword::EndnoteStyle:
+        case Keyword::FootnoteStart:
+        case Keyword::EndnoteStart:
+            noteProperty(word, token.param, info.character);
+            return;
+        case Keyword::FontFamily:
+        case Keyword::FontPitch:
+            fontClass(word, token.param, info.character);
+            return;
+        case Keyword::RowDefaults:
+        case Keyword::CellEdge:
+        case Keyword::BorderSide:
+        case Keyword::BorderStyle:
+        case Keyword::BorderWidth:
+        case Keyword::BorderColor:
+        case Keyword::RowLeft:
+        case Keyword::RowGap:
+        case Keyword::CellFlag:
+            rowProperty(word, token.param, info.character);
             return;
         case Keyword::Plain:
         case Keyword::Font:
@@ -510,6 +616,8 @@ namespace {
             fontsAndColors(word, token.param);
             return;
         case Keyword::FontTable:
+        case Keyword::FieldInstruction:
+        case Keyword::AltFontName:
         case Keyword::ColorTable:
         case Keyword::Picture:
         case Keyword::ListText:
@@ -543,6 +651,8 @@ namespace {
         case Keyword::ListText:
         case Keyword::TextDestination:
         case Keyword::FontTable:
+        case Keyword::FieldInstruction:
+        case Keyword::AltFontName:
         case Keyword::ColorTable:
         case Keyword::Picture:
             return true;
@@ -572,8 +682,7 @@ namespace {
         switch (word) {
         case Keyword::Plain:
             s.chars = CharState();
-            s.chars.font = m_defaultFont;
-            s.codePage = m_formats.codePageOf(m_defaultFont);
+            setFont(m_defaultFont);
             return;
         case Keyword::Font:
             if (inFontTable) {
@@ -582,8 +691,7 @@ namespace {
                 m_fontNameDone = false;
                 return;
             }
-            s.chars.font = param;
-            s.codePage = m_formats.codePageOf(param);
+            setFont(param);
             return;
         case Keyword::AnsiCodePage:
             if (param > 0 && param < 65536)
@@ -591,10 +699,8 @@ namespace {
             return;
         case Keyword::DefaultFont:
             m_defaultFont = param;
-            if (s.chars.font < 0) {
-                s.chars.font = param;
-                s.codePage = m_formats.codePageOf(param);
-            }
+            if (s.chars.font < 0)
+                setFont(param);
             return;
         case Keyword::Ansi:
             m_documentCodePage = CodePage::Ansi;
@@ -685,6 +791,10 @@ namespace {
                 QString name;
                 m_decoder.decode(page, font.name.toLatin1(), &name);
                 font.name = name.trimmed();
+                font.symbolFace = SymbolFont::forName(font.name);
+                // A symbol face's bytes are its glyphs, whatever character set it is given.
+                if (font.symbolFace != SymbolFont::None)
+                    font.codePage = CodePage::Symbol;
                 m_fontNameDone = true;
                 continue;
             }
@@ -699,6 +809,316 @@ namespace {
             if (c == ';')
                 m_formats.endColor();
         }
+    }
+
+    void Reader::setDefaultTabs()
+    {
+        QTextOption option = m_document->defaultTextOption();
+        option.setTabStopDistance(Units::px(m_formats.defaultTab()));
+        m_document->setDefaultTextOption(option);
+        m_document->setProperty(OwnTabStopsProperty, true);
+    }
+
+    void Reader::setFont(int number)
+    {
+        GroupState& s = state();
+        s.chars.font = number;
+        s.codePage = m_formats.codePageOf(number);
+        s.symbolFace = m_formats.symbolFaceOf(number);
+    }
+
+    void Reader::fontClass(Keyword word, int param, char16_t code)
+    {
+        if (state().destination != Destination::FontTable)
+            return;
+        FontEntry& font = m_formats.font(m_tableFont);
+        if (word == Keyword::FontPitch) {
+            font.pitch = qBound(0, param, 2);
+            return;
+        }
+        switch (code) {
+        case u'r':
+            font.hint = QFont::Serif;
+            break;
+        case u's':
+            font.hint = QFont::SansSerif;
+            break;
+        case u'm':
+            font.hint = QFont::TypeWriter;
+            break;
+        case u'c':
+            font.hint = QFont::Cursive;
+            break;
+        case u'd':
+            font.hint = QFont::Decorative;
+            break;
+        default:
+            font.hint = QFont::AnyStyle;
+            break;
+        }
+    }
+
+    void Reader::symbolText(QStringView text, QString* out) const
+    {
+        // Bytes in a symbol face arrive as U+F000 + byte. Faces this reader knows become their
+        // glyphs' characters; other faces marked as symbol sets keep the Windows meaning of the
+        // byte, the best guess without the face.
+        const auto face = SymbolFont::Face(m_stack.top().symbolFace);
+        out->reserve(text.size());
+        for (const QChar c : text) {
+            const char16_t u = c.unicode();
+            if (u < 0xF020 || u > 0xF0FF) {
+                out->append(c);
+                continue;
+            }
+            const auto byte = static_cast<unsigned char>(u - 0xF000);
+            char32_t mapped = SymbolFont::character(face, byte);
+            if (face == SymbolFont::None)
+                mapped = CodePage::windowsCharacter(byte);
+            if (mapped == 0)
+                mapped = 0xFFFD;
+            const char32_t one[1] = { mapped };
+            out->append(QString::fromUcs4(one, 1));
+        }
+    }
+
+    void Reader::rowProperty(Keyword word, int param, char16_t code)
+    {
+        switch (word) {
+        case Keyword::RowDefaults:
+            m_row = RowDef();
+            m_border = nullptr;
+            return;
+        case Keyword::CellEdge:
+            m_row.pending.rightEdge = param;
+            if (int(m_row.cells.size()) < RowDef::MaxCells)
+                m_row.cells.push_back(m_row.pending);
+            m_row.pending = CellDef();
+            m_border = nullptr;
+            return;
+        case Keyword::BorderSide:
+            borderSide(code);
+            return;
+        case Keyword::BorderStyle:
+            if (m_border)
+                m_border->style = Border::Style(code);
+            return;
+        case Keyword::BorderWidth:
+            if (m_border)
+                m_border->width = param;
+            return;
+        case Keyword::BorderColor:
+            if (m_border)
+                m_border->color = param;
+            return;
+        case Keyword::RowLeft:
+            m_row.rowLeft = param;
+            return;
+        case Keyword::RowGap:
+            m_row.gap = param;
+            return;
+        case Keyword::CellFlag: {
+            CellDef& cell = m_row.pending;
+            cell.mergeFirst = cell.mergeFirst || code == u'F';
+            cell.merged = cell.merged || code == u'M';
+            cell.verticalFirst = cell.verticalFirst || code == u'f';
+            cell.verticalMerged = cell.verticalMerged || code == u'm';
+            if (code == u't' || code == u'c' || code == u'b')
+                cell.alignment = code == u't' ? CellDef::Top
+                    : code == u'c'            ? CellDef::Middle
+                                              : CellDef::Bottom;
+            return;
+        }
+        default:
+            return;
+        }
+    }
+
+    void Reader::borderSide(char16_t side)
+    {
+        // Lower case: the cell being defined; upper case: the row; anything else (paragraph and
+        // character borders) takes the border words that follow away from the table.
+        CellDef& cell = m_row.pending;
+        switch (side) {
+        case u't':
+            m_border = &cell.top;
+            break;
+        case u'l':
+            m_border = &cell.left;
+            break;
+        case u'b':
+            m_border = &cell.bottom;
+            break;
+        case u'r':
+            m_border = &cell.right;
+            break;
+        case u'T':
+            m_border = &m_row.top;
+            break;
+        case u'L':
+            m_border = &m_row.left;
+            break;
+        case u'B':
+            m_border = &m_row.bottom;
+            break;
+        case u'R':
+            m_border = &m_row.right;
+            break;
+        case u'H':
+            m_border = &m_row.inner;
+            break;
+        case u'V':
+            m_border = &m_row.between;
+            break;
+        default:
+            m_border = nullptr;
+            return;
+        }
+        *m_border = Border();
+        m_border->declared = true;
+    }
+
+    void Reader::noteProperty(Keyword word, int param, char16_t code)
+    {
+        switch (word) {
+        case Keyword::NoteKinds:
+            m_endnotesOnly = param == 1;
+            return;
+        case Keyword::FootnoteStyle:
+            m_footnoteStyle = code;
+            return;
+        case Keyword::EndnoteStyle:
+            m_endnoteStyle = code;
+            return;
+        case Keyword::FootnoteStart:
+            m_footnoteStart = qBound(1, param, 1000000);
+            return;
+        case Keyword::EndnoteStart:
+            m_endnoteStart = qBound(1, param, 1000000);
+            return;
+        default:
+            return;
+        }
+    }
+
+    QString noteNumber(int n, char16_t style)
+    {
+        switch (style) {
+        case u'i':
+        case u'I': {
+            if (n >= 4000)
+                break;
+            static const char* const parts[]
+                = { "m", "cm", "d", "cd", "c", "xc", "l", "xl", "x", "ix", "v", "iv", "i" };
+            static const int values[] = { 1000, 900, 500, 400, 100, 90, 50, 40, 10, 9, 5, 4, 1 };
+            QString roman;
+            for (int i = 0; i < 13; ++i) {
+                for (; n >= values[i]; n -= values[i])
+                    roman += QLatin1String(parts[i]);
+            }
+            return style == u'I' ? roman.toUpper() : roman;
+        }
+        case u'a':
+        case u'A':
+            // a ... z, then aa ... zz, and so on.
+            return QString((n - 1) / 26 + 1, QChar(char16_t(style + (n - 1) % 26)));
+        case u'*': {
+            static const char16_t signs[] = { u'*', 0x2020, 0x2021, 0x00A7 };
+            return QString((n - 1) / 4 + 1, QChar(signs[(n - 1) % 4]));
+        }
+        default:
+            break;
+        }
+        return QString::number(n);
+    }
+
+    void Reader::noteMark()
+    {
+        // The mark in the text numbers the note; the body (and its own mark) is skipped.
+        if (state().destination != Destination::Text)
+            return;
+        if (markIsEndnote())
+            appendText(noteNumber(m_endnoteStart + m_endnotes++, m_endnoteStyle));
+        else
+            appendText(noteNumber(m_footnoteStart + m_footnotes++, m_footnoteStyle));
+    }
+
+    bool Reader::markIsEndnote()
+    {
+        if (m_endnotesOnly)
+            return true;
+        // The note's group follows its mark: {\footnote\ftnalt ...} is an endnote. A few tokens
+        // ahead are enough to tell, and the reader goes back to where it was.
+        const qsizetype at = m_tokens.position();
+        bool inNote = false;
+        bool endnote = false;
+        for (int i = 0; i < 16; ++i) {
+            const Token t = m_tokens.next();
+            if (t.kind == Token::End || (inNote && t.kind == Token::Text))
+                break;
+            if (t.kind != Token::Word)
+                continue;
+            if (t.text == "footnote") {
+                inNote = true;
+            } else if (inNote && t.text == "ftnalt") {
+                endnote = true;
+                break;
+            } else if (t.text == "chftn") {
+                break; // another mark
+            }
+        }
+        m_tokens.rewind(at);
+        return endnote;
+    }
+
+    void Reader::fieldInstructionEnded()
+    {
+        m_fieldCodeDepth = -1;
+        // SYMBOL number [\f "face"] [\a | \j | \u] [\s size] [\h]
+        const QString code = QString::fromLatin1(m_fieldCode).simplified();
+        m_fieldCode.clear();
+        if (!code.startsWith(QLatin1String("SYMBOL "), Qt::CaseInsensitive))
+            return;
+        const QStringList parts = code.split(u' ');
+        bool ok = false;
+        const QString number = parts.value(1);
+        const uint value = number.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)
+            ? number.mid(2).toUInt(&ok, 16)
+            : number.toUInt(&ok, 10);
+        if (!ok || value == 0 || value > 0x10FFFF)
+            return;
+        auto face = SymbolFont::Face(state().symbolFace);
+        bool unicode = false;
+        for (qsizetype i = 2; i < parts.size(); ++i) {
+            if (parts[i] == QLatin1String("\\u"))
+                unicode = true;
+            else if (parts[i] == QLatin1String("\\f") && i + 1 < parts.size())
+                face = SymbolFont::forName(QString(parts[i + 1]).remove(u'"'));
+        }
+        char32_t c = value;
+        if (!unicode && value < 0x100)
+            c = face != SymbolFont::None ? SymbolFont::character(face, uchar(value))
+                                         : CodePage::windowsCharacter(uchar(value));
+        else if (value >= 0xF020 && value <= 0xF0FF && face != SymbolFont::None)
+            c = SymbolFont::character(face, uchar(value - 0xF000));
+        if (c == 0 || (c >= 0xE000 && c <= 0xF8FF) || c < 0x20)
+            return;
+        m_symbol = c;
+        m_symbolDepth = m_stack.depth() - 1; // the field's own group
+        m_symbolShown = false;
+    }
+
+    void Reader::fieldEnded()
+    {
+        flushBytes();
+        const char32_t c = m_symbol;
+        const bool shown = m_symbolShown;
+        m_symbolDepth = -1;
+        m_symbol = 0;
+        if (shown || state().destination != Destination::Text || !isShown())
+            return;
+        const char32_t one[1] = { c };
+        m_builder.addText(QString::fromUcs4(one, 1), state().chars);
     }
 
 } // namespace

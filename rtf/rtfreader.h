@@ -11,7 +11,9 @@ namespace Rtf {
 // True when the bytes start as an RTF document does ("{\rtf").
 bool looksLikeRtf(const QByteArray& bytes);
 
-// Fills an empty document (already given the view's default font and options).
+// Fills an empty document (already given the view's default font and options). The document's
+// default tab stops are then the RTF document's own, and the document says so with this property.
 void read(const QByteArray& bytes, QTextDocument* document);
+inline constexpr char OwnTabStopsProperty[] = "rtfOwnTabStops";
 
 } // namespace Rtf

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QHashFunctions>
 #include <QtGlobal>
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -10,18 +12,42 @@ namespace Rtf {
 // written (rtfformat.h).
 struct CharState {
     enum Vertical : std::uint8_t { Baseline, Super, Sub };
+    // The underline styles a writer can ask for; those the view cannot draw show as the nearest.
+    enum Underline : std::uint8_t {
+        NoLine,
+        Single,
+        Double,
+        Thick,
+        Words,
+        Dotted,
+        Dash,
+        DashDot,
+        DashDotDot,
+        Wave
+    };
+    enum Caps : std::uint8_t { AsWritten, AllCaps, SmallCaps };
     int font = -1; // \fN, -1 for the view's own font
     int halfPoints = 24; // \fsN
     int color = 0; // \cfN into the colour table, 0 auto
     int highlight = 0; // \highlightN or \cbN, 0 none
     bool bold = false;
     bool italic = false;
-    bool underline = false;
     bool strike = false;
+    bool hidden = false; // \v: text that is not shown
+    bool deleted = false; // \deleted: a tracked deletion, not part of the text any more
+    Underline underline = NoLine;
+    Caps caps = AsWritten;
     Vertical vertical = Baseline;
 
     bool operator==(const CharState&) const = default;
 };
+
+inline size_t qHash(const CharState& s, size_t seed = 0)
+{
+    return qHashMulti(seed, s.font, s.halfPoints, s.color, s.highlight,
+        (s.bold << 0) | (s.italic << 1) | (s.strike << 2) | (s.hidden << 3) | (s.deleted << 4)
+            | (int(s.underline) << 8) | (int(s.caps) << 16) | (int(s.vertical) << 24));
+}
 
 // Paragraph formatting; lengths in twips.
 struct ParaState {
@@ -33,7 +59,19 @@ struct ParaState {
     int spaceBefore = 0; // \sb
     int spaceAfter = 0; // \sa
     int nesting = 0; // \itap: table depth of the paragraph
+    int lineSpacing = 0; // \sl: 0 single; above 0 at least, below 0 exactly that many twips
+    bool lineMultiple = false; // \slmult1: \sl is in 240ths of a line instead
     bool inTable = false; // \intbl
+
+    // Tab stops (\tx, with \tqr, \tqc or \tqdec before it), in twips from the left margin. More
+    // than MaxTabs are not kept: the writers themselves allow no more than 64, and a paragraph
+    // with that many is a table written with tabs.
+    enum TabKind : std::uint8_t { LeftTab, RightTab, CenterTab, DecimalTab };
+    static constexpr int MaxTabs = 32;
+    std::array<std::int32_t, MaxTabs> tabPositions {};
+    std::array<TabKind, MaxTabs> tabKinds {};
+    std::uint8_t tabCount = 0;
+    TabKind nextTabKind = LeftTab;
 
     // How many tables deep the paragraph lies.
     int tableLevel() const { return inTable ? qMax(1, nesting) : (nesting > 0 ? nesting : 0); }
@@ -44,8 +82,10 @@ struct ParaState {
 enum class Destination : std::uint8_t {
     Text, // shown
     FontTable,
+    AltFontName, // {\*\falt ...} in the font table
     ColorTable,
     Picture,
+    FieldInstruction, // the code of a field (\fldinst)
 };
 
 // Everything a group saves and its end restores.
@@ -55,6 +95,7 @@ struct GroupState {
     Destination destination = Destination::Text;
     int unicodeSkip = 1; // \ucN
     int codePage = 0; // of the current font, 0 for the document's
+    std::uint8_t symbolFace = 0; // SymbolFont::Face of the current font
 };
 
 // The groups being read, kept on the heap so that any depth of nesting is read without

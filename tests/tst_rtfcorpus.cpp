@@ -96,6 +96,10 @@ void TestRtfCorpus::corpusMatchesReferences()
             ++passed;
             if (allowed.contains(file))
                 qInfo("%s now passes; its exception can go", qPrintable(file));
+        } else if (verdict == QLatin1String("NEAR") && allowed.value(file) == verdict) {
+            // Differs from the reference only where the view is meant to differ.
+            ++passed;
+            qInfo("near as expected: %s", qPrintable(line.left(300)));
         } else if (verdict == QLatin1String("NEAR")) {
             qInfo("near: %s", qPrintable(line.left(300)));
         } else if (allowed.value(file) != verdict) {

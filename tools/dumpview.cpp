@@ -7,6 +7,7 @@
 #include "view/documentview.h"
 
 #include <QApplication>
+#include <QFontInfo>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFragment>
@@ -21,7 +22,15 @@ QString colorName(const QTextCharFormat& format, QTextFormat::Property property)
     return format.brushProperty(property).color().name();
 }
 
-// One line per fragment: start, length, colour, bold, italic, underline, font, size (points).
+// The face the view draws a format in: the format's font as the document completes it, matched
+// against the installed faces.
+QString resolvedFace(const QTextDocument* document, const QTextCharFormat& format)
+{
+    return QFontInfo(format.font().resolve(document->defaultFont())).family();
+}
+
+// One line per fragment: start, length, colour, bold, italic, underline, font, size (points) and
+// the face that is actually used.
 void printRuns(const QTextDocument* document)
 {
     for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
@@ -32,7 +41,7 @@ void printRuns(const QTextDocument* document)
             const QTextCharFormat f = fragment.charFormat();
             const QString line
                 = QStringLiteral("%1\t%2\tcolor=%3\tback=%4\tbold=%5\titalic=%6\t"
-                                 "underline=%7\tfont=%8\tsize=%9%10\n")
+                                 "underline=%7\tfont=%8\tsize=%9\tface=%10%11\n")
                       .arg(fragment.position())
                       .arg(fragment.length())
                       .arg(colorName(f, QTextFormat::ForegroundBrush),
@@ -42,6 +51,7 @@ void printRuns(const QTextDocument* document)
                       .arg(f.fontUnderline() ? 1 : 0)
                       .arg(f.font().family())
                       .arg(f.font().pointSizeF())
+                      .arg(resolvedFace(document, f))
                       .arg(f.isImageFormat() ? QStringLiteral("\timage") : QString());
             std::fputs(line.toUtf8().constData(), stdout);
         }

@@ -2,6 +2,7 @@
 
 #include "forms/apperror.h"
 #include "forms/units.h"
+#include "rtf/rtfreader.h"
 #include "text/textdecoding.h"
 #include "view/celllayout.h"
 #include "view/terminalfont.h"
@@ -121,7 +122,9 @@ void DocumentView::configureDocument(QTextDocument* doc, QTextOption::WrapMode w
     doc->setDocumentMargin(2);
     QTextOption option = doc->defaultTextOption();
     option.setWrapMode(wrap);
-    option.setTabStopDistance(8 * QFontMetricsF(font()).horizontalAdvance(QLatin1Char(' ')));
+    // Tab stops every eight cells of the view's face, unless the document brings its own.
+    if (!doc->property(Rtf::OwnTabStopsProperty).toBool())
+        option.setTabStopDistance(8 * QFontMetricsF(font()).horizontalAdvance(QLatin1Char(' ')));
     doc->setDefaultTextOption(option);
 }
 

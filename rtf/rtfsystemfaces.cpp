@@ -1,0 +1,67 @@
+#include "rtf/rtfsystemfaces.h"
+
+#include <QHash>
+#include <fontconfig/fontconfig.h>
+
+namespace Rtf::SystemFaces {
+
+namespace {
+
+    const char* genericName(QFont::StyleHint hint, bool fixedPitch)
+    {
+        if (fixedPitch || hint == QFont::TypeWriter)
+            return "monospace";
+        switch (hint) {
+        case QFont::Serif:
+            return "serif";
+        case QFont::Cursive:
+            return "cursive";
+        case QFont::Fantasy:
+            return "fantasy";
+        default:
+            return "sans-serif";
+        }
+    }
+
+    QString match(const QStringList& names, QFont::StyleHint hint, bool fixedPitch)
+    {
+        FcPattern* pattern = FcPatternCreate();
+        if (!pattern)
+            return QString();
+        for (const QString& name : names) {
+            const QByteArray utf8 = name.toUtf8();
+            if (!utf8.isEmpty())
+                FcPatternAddString(
+                    pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(utf8.constData()));
+        }
+        FcPatternAddString(
+            pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(genericName(hint, fixedPitch)));
+        FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+        FcDefaultSubstitute(pattern);
+        FcResult result = FcResultNoMatch;
+        FcPattern* found = FcFontMatch(nullptr, pattern, &result);
+        QString family;
+        FcChar8* name = nullptr;
+        if (found && FcPatternGetString(found, FC_FAMILY, 0, &name) == FcResultMatch)
+            family = QString::fromUtf8(reinterpret_cast<const char*>(name));
+        if (found)
+            FcPatternDestroy(found);
+        FcPatternDestroy(pattern);
+        return family;
+    }
+
+} // namespace
+
+QString resolve(const QStringList& names, QFont::StyleHint hint, bool fixedPitch)
+{
+    // Asking takes a while and the answer does not change while the program runs.
+    static QHash<QString, QString> known;
+    const QString key
+        = names.join(u'\n') + QStringLiteral("\n%1 %2").arg(int(hint)).arg(fixedPitch);
+    auto found = known.constFind(key);
+    if (found == known.cend())
+        found = known.insert(key, match(names, hint, fixedPitch));
+    return *found;
+}
+
+} // namespace Rtf::SystemFaces

@@ -1,0 +1,450 @@
+// How RTF documents look: the faces runs are drawn in, symbol faces, tab stops, line spacing,
+// capitals and underlines, text that is not shown, table borders, widths and merges, fields and
+// note marks, measured on the laid-out document.
+#include "rtf/rtfreader.h"
+#include "support/testsupport.h"
+#include "view/documentview.h"
+#include "view/terminalfont.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QPainter>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <QTextTable>
+#include <memory>
+
+namespace {
+
+std::unique_ptr<QTextDocument> load(const QByteArray& rtf)
+{
+    auto document = std::make_unique<QTextDocument>();
+    // The view's face is the document's default, as in the view.
+    document->setDefaultFont(TerminalFont::font());
+    document->setDocumentMargin(0);
+    Rtf::read(rtf, document.get());
+    document->setTextWidth(1000);
+    // Lay the whole document out now.
+    document->documentLayout()->blockBoundingRect(document->lastBlock());
+    return document;
+}
+
+// The font a character is drawn in, as the layout completes its format.
+QFont fontAt(QTextDocument* document, int position)
+{
+    QTextCursor cursor(document);
+    cursor.setPosition(position + 1);
+    return cursor.charFormat().font().resolve(document->defaultFont());
+}
+
+QFont fontOf(QTextDocument* document, const QString& word)
+{
+    const int at = document->toPlainText().indexOf(word);
+    return at < 0 ? QFont() : fontAt(document, at);
+}
+
+// Where a character starts, in document coordinates.
+qreal xOf(QTextDocument* document, int position)
+{
+    const QTextBlock block = document->findBlock(position);
+    const QTextLayout* layout = block.layout();
+    const QTextLine line = layout->lineForTextPosition(position - block.position());
+    return layout->position().x() + line.cursorToX(position - block.position());
+}
+
+qreal xOfWord(QTextDocument* document, const QString& word)
+{
+    return xOf(document, document->toPlainText().indexOf(word));
+}
+
+// The document drawn on white.
+QImage render(QTextDocument* document)
+{
+    QImage image(document->size().toSize() + QSize(4, 4), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    document->drawContents(&painter);
+    return image;
+}
+
+bool isDark(const QImage& image, int x, int y)
+{
+    return qGray(image.pixel(qBound(0, x, image.width() - 1), qBound(0, y, image.height() - 1)))
+        < 128;
+}
+
+bool hasPrivateUse(const QString& text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() >= 0xE000 && c.unicode() <= 0xF8FF)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+class TestRtfLook : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void facesResolveAwayFromTheDosFace();
+    void dosFaceWhereAsked();
+    void symbolFaces_data();
+    void symbolFaces();
+    void symbolFacesDrawnInAFaceThatHasThem();
+    void tabStops();
+    void lineSpacing();
+    void capitalsAndUnderlines();
+    void hiddenAndDeletedText();
+    void tableBorders();
+    void tableWidthsAndMerges();
+    void fields();
+    void noteMarks();
+    void documentStartingWithATable();
+};
+
+void TestRtfLook::facesResolveAwayFromTheDosFace()
+{
+    const QString dos = TerminalFont::resolvedFamily();
+    auto doc = load(
+        "{\\rtf1\\ansi{\\fonttbl{\\f0\\froman Times New Roman;}{\\f1\\fswiss Arial;}"
+        "{\\f2\\fmodern\\fprq1 Courier New;}{\\f3\\fswiss\\fprq2 No Such Face;}"
+        "{\\f4\\froman No Such Face Either{\\*\\falt Courier New};}{\\f5\\fnil HelveticaNeue;}}"
+        "\\f0\\fs28 iiiiiiiiii\\par MMMMMMMMMM\\par{\\f1 arial}{\\f2 courier}"
+        "{\\f3 unknown}{\\f4 alternative}{\\f5 classless}}");
+    // The issue as a user sees it: narrow and wide letters in a proportional face differ.
+    const QFont serif = fontAt(doc.get(), 0);
+    const QFontMetricsF metrics(serif);
+    QVERIFY(metrics.horizontalAdvance(QStringLiteral("iiiiiiiiii"))
+        < metrics.horizontalAdvance(QStringLiteral("MMMMMMMMMM")) / 2);
+    QVERIFY(!QFontInfo(serif).fixedPitch());
+    QCOMPARE(serif.styleHint(), QFont::Serif);
+    for (const char* word : { "iiii", "arial", "courier", "unknown", "alternative", "classless" })
+        QVERIFY2(QFontInfo(fontOf(doc.get(), QLatin1String(word))).family() != dos, word);
+    QVERIFY(!QFontInfo(fontOf(doc.get(), QStringLiteral("arial"))).fixedPitch());
+    QVERIFY(!QFontInfo(fontOf(doc.get(), QStringLiteral("unknown"))).fixedPitch());
+    // A face of no class the system does not know: its ordinary face, not a monospace one.
+    QVERIFY(!QFontInfo(fontOf(doc.get(), QStringLiteral("classless"))).fixedPitch());
+    QVERIFY(QFontInfo(fontOf(doc.get(), QStringLiteral("courier"))).fixedPitch());
+    // A face that is not installed is tried under its alternative name.
+    QVERIFY(QFontInfo(fontOf(doc.get(), QStringLiteral("alternative"))).fixedPitch());
+}
+
+void TestRtfLook::dosFaceWhereAsked()
+{
+    const QString dos = TerminalFont::resolvedFamily();
+    auto doc = load("{\\rtf1{\\fonttbl{\\f0\\fmodern Terminal;}{\\f1\\fcharset255 Fixedsys;}"
+                    "{\\f2\\froman Times New Roman;}}{\\f0 terminal}{\\f1 oem}{\\f2 times} none}");
+    QCOMPARE(QFontInfo(fontOf(doc.get(), QStringLiteral("terminal"))).family(), dos);
+    QCOMPARE(QFontInfo(fontOf(doc.get(), QStringLiteral("oem"))).family(), dos);
+    QVERIFY(QFontInfo(fontOf(doc.get(), QStringLiteral("times"))).family() != dos);
+}
+
+void TestRtfLook::symbolFaces_data()
+{
+    QTest::addColumn<QByteArray>("rtf");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("symbol by set") << QByteArray(
+        "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}}\\f1\\'b7 abg\\f0  abg}")
+                                   << QString::fromUtf8("• αβγ abg");
+    QTest::newRow("symbol by name, any set")
+        << QByteArray("{\\rtf1{\\fonttbl{\\f1\\fcharset0 Symbol;}}\\f1 p\\'b3\\'ae\\'a5}")
+        << QString::fromUtf8("π≥→∞");
+    QTest::newRow("symbol as unicode")
+        << QByteArray("{\\rtf1{\\fonttbl{\\f1\\fcharset2 Symbol;}}\\f1\\u-3913?\\u61623?}")
+        << QString::fromUtf8("••");
+    QTest::newRow("wingdings bullets") << QByteArray(
+        "{\\rtf1{\\fonttbl{\\f1\\fnil\\fcharset2 Wingdings;}}\\f1\\'a7\\'6c\\'d8\\'fc\\'76}")
+                                       << QString::fromUtf8("▪●➢✓❖");
+    QTest::newRow("wingdings 2 and 3") << QByteArray(
+        "{\\rtf1{\\fonttbl{\\f1\\fcharset2 Wingdings 2;}{\\f2\\fcharset2 Wingdings 3;}}"
+        "\\f1\\'50\\'54\\f2\\'70}") << QString::fromUtf8("✓☒▲");
+    QTest::newRow("webdings and zapf dingbats") << QByteArray(
+        "{\\rtf1{\\fonttbl{\\f1\\fcharset2 Webdings;}{\\f2 Zapf Dingbats;}}"
+        "\\f1\\'3d\\f2\\'48\\'33\\'6c}") << QString::fromUtf8("⏺★✓●");
+    QTest::newRow("a byte without a glyph")
+        << QByteArray("{\\rtf1{\\fonttbl{\\f1\\fcharset2 Wingdings 3;}}\\f1\\'ff}")
+        << QString(QChar(0xFFFD));
+    QTest::newRow("unknown symbol set face")
+        << QByteArray("{\\rtf1{\\fonttbl{\\f1\\fcharset2 Marlett;}}\\f1\\'b7\\'93}")
+        << QString::fromUtf8("·“");
+}
+
+void TestRtfLook::symbolFaces()
+{
+    QFETCH(QByteArray, rtf);
+    QFETCH(QString, text);
+    auto doc = load(rtf);
+    QCOMPARE(doc->toPlainText(), text);
+    QVERIFY(!hasPrivateUse(doc->toPlainText()));
+}
+
+void TestRtfLook::symbolFacesDrawnInAFaceThatHasThem()
+{
+    auto doc = load("{\\rtf1{\\fonttbl{\\f1\\fcharset2 Symbol;}{\\f2\\fcharset2 Wingdings;}}"
+                    "\\f1\\'b7\\'61\\f2\\'a7\\'6c}");
+    const QString text = doc->toPlainText();
+    for (int i = 0; i < text.size(); ++i) {
+        const QFont font = fontAt(doc.get(), i);
+        QVERIFY2(QFontMetricsF(font).inFontUcs4(text.at(i).unicode()),
+            qPrintable(QStringLiteral("%1 in %2").arg(text.at(i), QFontInfo(font).family())));
+    }
+}
+
+void TestRtfLook::tabStops()
+{
+    // 1440 twips an inch, 96 pixels an inch: 2880 twips are 192 pixels.
+    auto doc = load("{\\rtf1{\\fonttbl{\\f0\\froman Times New Roman;}}\\f0"
+                    "\\pard\\tx2880 A\\tab B\\par"
+                    "\\pard\\li1440\\tx2880 C\\tab D\\par"
+                    "\\pard\\li720\\fi-360\\tx1800 x\\tab hanging\\tab E\\par"
+                    "\\pard\\tqr\\tx5760 left\\tab right\\par"
+                    "\\pard\\tqc\\tx2880\\tab centred\\par"
+                    "\\pard\\tqdec\\tx2880\\tab 12.5\\par"
+                    "\\pard no stops\\tab F\\par}");
+    QCOMPARE(qRound(xOfWord(doc.get(), QStringLiteral("B"))), 192);
+    QCOMPARE(qRound(xOfWord(doc.get(), QStringLiteral("D"))), 192);
+    // The hanging first line's own stop lies where the other lines start.
+    QCOMPARE(qRound(xOfWord(doc.get(), QStringLiteral("hanging"))), 48);
+    QCOMPARE(qRound(xOfWord(doc.get(), QStringLiteral("E"))), 120);
+    const int right = doc->toPlainText().indexOf(QStringLiteral("right")) + 5;
+    QVERIFY(qAbs(xOf(doc.get(), right) - 384) <= 1);
+    const int centred = doc->toPlainText().indexOf(QStringLiteral("centred"));
+    QVERIFY(qAbs((xOf(doc.get(), centred) + xOf(doc.get(), centred + 7)) / 2 - 192) <= 1);
+    const int point = doc->toPlainText().indexOf(QStringLiteral("12.5")) + 2;
+    QVERIFY(qAbs(xOf(doc.get(), point) - 192) <= 1);
+    // Without stops of its own a paragraph uses the document's, every half inch.
+    QCOMPARE(qRound(xOfWord(doc.get(), QStringLiteral("F"))) % 48, 0);
+}
+
+void TestRtfLook::lineSpacing()
+{
+    const QByteArray words = QByteArray("word ").repeated(200);
+    auto doc = load("{\\rtf1{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs24 " + words
+        + "\\par\\sl480\\slmult1 " + words + "\\par\\pard\\sl-600\\slmult0 " + words + "\\par}");
+    const auto lineStep = [&](int blockNumber) {
+        const QTextLayout* layout = doc->findBlockByNumber(blockNumber).layout();
+        return layout->lineAt(1).y() - layout->lineAt(0).y();
+    };
+    const qreal single = lineStep(0);
+    QVERIFY(single > 10);
+    QVERIFY(qAbs(lineStep(1) - 2 * single) <= 1);
+    QCOMPARE(qRound(lineStep(2)), 40); // exactly 600 twips
+}
+
+void TestRtfLook::capitalsAndUnderlines()
+{
+    auto doc = load("{\\rtf1 {\\caps caps} {\\scaps small} {\\uld dots} {\\ulwave wave} "
+                    "{\\uldash dash} {\\uldb double\\ul0  none}}");
+    // The letters stay as written: only their look changes.
+    QCOMPARE(doc->toPlainText(), QStringLiteral("caps small dots wave dash double none"));
+    QCOMPARE(fontOf(doc.get(), QStringLiteral("caps")).capitalization(), QFont::AllUppercase);
+    QCOMPARE(fontOf(doc.get(), QStringLiteral("small")).capitalization(), QFont::SmallCaps);
+    const auto underline = [&](const char* word) {
+        QTextCursor c(doc.get());
+        c.setPosition(doc->toPlainText().indexOf(QLatin1String(word)) + 1);
+        return c.charFormat().underlineStyle();
+    };
+    QCOMPARE(underline("dots"), QTextCharFormat::DotLine);
+    QCOMPARE(underline("wave"), QTextCharFormat::WaveUnderline);
+    QCOMPARE(underline("dash"), QTextCharFormat::DashUnderline);
+    QCOMPARE(underline("double"), QTextCharFormat::SingleUnderline);
+    QCOMPARE(underline("none"), QTextCharFormat::NoUnderline);
+}
+
+void TestRtfLook::hiddenAndDeletedText()
+{
+    auto doc = load("{\\rtf1 shown{\\v hidden} text\\v  gone\\v0  back {\\deleted removed}"
+                    "{\\revised added}{\\v {\\pict\\pngblip 00}}.}");
+    QCOMPARE(doc->toPlainText(), QStringLiteral("shown text back added."));
+}
+
+void TestRtfLook::tableBorders()
+{
+    // Row one: every side of the first cell, a thick top on the second; row two: none declared.
+    auto doc = load("{\\rtf1\\trowd\\clbrdrt\\brdrs\\brdrw15\\clbrdrl\\brdrs\\brdrw15"
+                    "\\clbrdrb\\brdrs\\brdrw15\\clbrdrr\\brdrs\\brdrw15\\cellx1500"
+                    "\\clbrdrt\\brdrs\\brdrw45\\cellx3000\\pard\\intbl one\\cell two\\cell\\row"
+                    "\\trowd\\cellx1500\\cellx3000\\pard\\intbl three\\cell four\\cell\\row}");
+    QTextCursor c(doc.get());
+    c.setPosition(doc->toPlainText().indexOf(QStringLiteral("one")));
+    QTextTable* table = c.currentTable();
+    QVERIFY(table);
+    const QImage image = render(doc.get());
+    const auto cellBox = [&](int row, int column) {
+        const QTextBlock block = table->cellAt(row, column).firstCursorPosition().block();
+        return doc->documentLayout()->blockBoundingRect(block);
+    };
+    // Scan a short line of pixels across where a border would be.
+    const auto darkAcross = [&](int x0, int y0, int dx, int dy) {
+        int dark = 0;
+        for (int i = -4; i <= 4; ++i)
+            dark += isDark(image, x0 + i * dx, y0 + i * dy) ? 1 : 0;
+        return dark;
+    };
+    const QRectF one = cellBox(0, 0);
+    const QRectF two = cellBox(0, 1);
+    const QRectF three = cellBox(1, 0);
+    const QRectF four = cellBox(1, 1);
+    const int midOne = int(one.center().x()) + 30;
+    QVERIFY(darkAcross(midOne, int(one.top()) - 3, 0, 1) > 0); // top of "one"
+    QVERIFY(darkAcross(int(two.center().x()) + 40, int(two.top()) - 3, 0, 1) >= 3); // thick
+    // Below "one" its bottom border; nothing between "two" and "four", around "three".
+    QVERIFY(darkAcross(midOne, int((one.bottom() + three.top()) / 2), 0, 1) > 0);
+    QCOMPARE(
+        darkAcross(int(four.center().x()) + 40, int((two.bottom() + four.top()) / 2), 0, 1), 0);
+    QCOMPARE(darkAcross(int(three.left()) - 5, int(three.center().y()), 1, 0), 0);
+    QCOMPARE(darkAcross(int(four.left()) - 5, int(four.center().y()), 1, 0), 0);
+
+    // Sides the row declares (\trbrdr*) go to cells that declare none of their own.
+    doc = load("{\\rtf1\\trowd\\trbrdrt\\brdrs\\brdrw15\\trbrdrv\\brdrs\\brdrw15\\cellx1500"
+               "\\cellx3000\\pard\\intbl five\\cell six\\cell\\row}");
+    c = QTextCursor(doc.get());
+    c.setPosition(doc->toPlainText().indexOf(QStringLiteral("six")));
+    table = c.currentTable();
+    QVERIFY(table);
+    const QImage rowImage = render(doc.get());
+    const QRectF six = doc->documentLayout()->blockBoundingRect(
+        table->cellAt(0, 1).firstCursorPosition().block());
+    int dark = 0;
+    for (int i = -4; i <= 4; ++i)
+        dark += isDark(rowImage, int(six.center().x()) + 40, int(six.top()) - 3 + i) ? 1 : 0;
+    QVERIFY(dark > 0); // the row's top
+    dark = 0;
+    for (int i = -4; i <= 4; ++i)
+        dark += isDark(rowImage, int(six.left()) - 5 + i, int(six.center().y())) ? 1 : 0;
+    QVERIFY(dark > 0); // the row's line between cells
+}
+
+void TestRtfLook::tableWidthsAndMerges()
+{
+    auto doc
+        = load("{\\rtf1\\trowd\\clmgf\\cellx1500\\clmrg\\cellx3000\\clvmgf\\cellx6000"
+               "\\pard\\intbl across\\cell\\cell down\\cell\\row"
+               "\\trowd\\cellx1500\\cellx3000\\clvmrg\\cellx6000"
+               "\\pard\\intbl a\\cell b\\cell\\cell\\row"
+               "\\trowd\\cellx1500\\cellx3000\\cellx6000\\pard\\intbl ccc\\cell ddd\\cell eee\\cell"
+               "\\row}");
+    QTextCursor c(doc.get());
+    c.setPosition(doc->toPlainText().indexOf(QStringLiteral("across")));
+    QTextTable* table = c.currentTable();
+    QVERIFY(table);
+    QCOMPARE(table->rows(), 3);
+    QCOMPARE(table->columns(), 3);
+    QCOMPARE(table->cellAt(0, 0).columnSpan(), 2);
+    QCOMPARE(table->cellAt(0, 2).rowSpan(), 2);
+    QCOMPARE(table->cellAt(2, 2).rowSpan(), 1);
+    QCOMPARE(doc->toPlainText().count(QStringLiteral("down")), 1);
+    // Widths from \cellx: 1500 twips are 100 pixels, 3000 are 200.
+    const auto left = [&](const char* word) {
+        const QTextBlock block = doc->findBlock(doc->toPlainText().indexOf(QLatin1String(word)));
+        return doc->documentLayout()->blockBoundingRect(block).left();
+    };
+    QVERIFY(qAbs(left("ddd") - left("ccc") - 100) <= 2);
+    QVERIFY(qAbs(left("eee") - left("ddd") - 100) <= 2);
+    QVERIFY(qAbs(doc->documentLayout()->frameBoundingRect(table).width() - 400) <= 8);
+
+    // Row marks with nothing between them finish the row once: its merge took a cell away.
+    doc = load("{\\rtf1\\trowd\\clbrdrt\\brdrs\\clmgf\\cellx1000\\clbrdrt\\brdrs\\clmrg"
+               "\\cellx2000\\clbrdrt\\brdrs\\clvmgf\\cellx3000\\pard\\intbl a\\cell\\cell c\\cell"
+               "\\row\\row\\trowd\\clbrdrt\\brdrs\\cellx1000\\clbrdrt\\brdrs\\cellx2000"
+               "\\clbrdrt\\brdrs\\clvmrg\\cellx3000\\pard\\intbl d\\cell e\\cell\\cell\\row\\row"
+               "\\pard after}");
+    QCOMPARE(doc->toPlainText().simplified(), QStringLiteral("a c d e after"));
+    c = QTextCursor(doc.get());
+    c.setPosition(doc->toPlainText().indexOf(QStringLiteral("d")));
+    table = c.currentTable();
+    QVERIFY(table);
+    QCOMPARE(table->cellAt(0, 0).columnSpan(), 2);
+    QCOMPARE(table->cellAt(0, 2).rowSpan(), 2);
+
+    // A cell to be merged away that holds text (a nested table here) is kept apart, its text in
+    // place.
+    doc = load("{\\rtf1\\trowd\\clmgf\\cellx1000\\clmrg\\cellx2000\\pard\\intbl a\\cell"
+               "\\pard\\intbl\\itap2 n\\nestcell{\\*\\nesttableprops\\trowd\\cellx500\\nestrow}"
+               "\\pard\\intbl\\itap1 b\\cell\\row\\pard after}");
+    QCOMPARE(doc->toPlainText().simplified(), QStringLiteral("a n b after"));
+    c = QTextCursor(doc.get());
+    c.setPosition(doc->toPlainText().indexOf(QStringLiteral("a")));
+    table = c.currentTable();
+    QVERIFY(table);
+    QCOMPARE(table->cellAt(0, 0).columnSpan(), 1);
+
+    // Rows with more cells than edges, then more cells than the table has: the widths keep one
+    // entry a column as the table grows.
+    doc = load("{\\rtf1\\trowd\\cellx1000\\pard\\intbl a\\cell b\\cell c\\cell\\row"
+               "\\trowd\\cellx1000\\cellx2000\\pard\\intbl d\\cell e\\cell f\\cell g\\cell\\row}");
+    c = QTextCursor(doc.get());
+    c.setPosition(doc->toPlainText().indexOf(QStringLiteral("g")));
+    table = c.currentTable();
+    QVERIFY(table);
+    QCOMPARE(table->columns(), 4);
+    QCOMPARE(table->format().columnWidthConstraints().size(), 4);
+    QCOMPARE(table->format().columnWidthConstraints().at(0).rawValue(), 67.0);
+}
+
+void TestRtfLook::fields()
+{
+    // A SYMBOL field shows its character when its stored result is empty, and only the result
+    // when there is one.
+    auto doc = load("{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}}\\f0 a"
+                    "{\\field{\\*\\fldinst SYMBOL 183 \\\\f \"Symbol\" \\\\s 10}{\\fldrslt }}b"
+                    "{\\field{\\*\\fldinst {SYMBOL 97 \\\\f \"Symbol\"}}{\\fldrslt x}}c"
+                    "{\\field{\\*\\fldinst SYMBOL 0x263A \\\\u}{\\fldrslt }}d"
+                    "{\\field{\\*\\fldinst PAGE}{\\fldrslt }}e"
+                    "{\\field{\\*\\fldinst SYMBOL 108 \\\\f \"Wingdings\"}}f}");
+    QCOMPARE(doc->toPlainText(), QString::fromUtf8("a•bxc☺de●f"));
+}
+
+void TestRtfLook::noteMarks()
+{
+    // Footnotes and endnotes count on their own, each in its own style.
+    auto doc
+        = load("{\\rtf1\\ftnnar\\aftnnrlc a{\\super\\chftn}{\\footnote\\pard{\\super\\chftn} x}"
+               " b{\\super\\chftn{\\footnote\\ftnalt\\pard{\\super\\chftn} y}}"
+               " c{\\super\\chftn}{\\*\\footnote\\ftnalt z}"
+               " d{\\super\\chftn}{\\footnote w}}");
+    QCOMPARE(doc->toPlainText(), QStringLiteral("a1 bi cii d2"));
+    doc = load("{\\rtf1\\fet1\\aftnnauc\\aftnstart3 a{\\chftn}{\\footnote x}}");
+    QCOMPARE(doc->toPlainText(), QStringLiteral("aC"));
+}
+
+void TestRtfLook::documentStartingWithATable()
+{
+    TestSupport::closeAllWindows();
+    DocumentView view;
+    QTextDocument* doc = view.newDocument();
+    Rtf::read("{\\rtf1\\trowd\\cellx1000\\cellx2000\\pard\\intbl alpha\\cell beta\\cell\\row"
+              "\\pard gamma\\par}",
+        doc);
+    view.replaceDocument(doc);
+    view.resize(400, 300);
+    view.show();
+    const QString text = view.Text();
+    // The view shows the table's first cell first; Text has only the table's start mark before
+    // it, as at every table, and no paragraph of its own.
+    QCOMPARE(text.indexOf(QStringLiteral("alpha")), 1);
+    QCOMPARE(doc->characterAt(0).unicode(), char16_t(0xFDD0));
+    for (const char* word : { "alpha", "beta", "gamma" }) {
+        const QString w = QLatin1String(word);
+        const int at = text.indexOf(w);
+        view.setSelStart(at);
+        view.setSelLength(int(w.size()));
+        QCOMPARE(view.SelStart(), at);
+        QCOMPARE(view.SelText(), w);
+    }
+    // The caret put at the very start stays there, and a selection from there reads what Text
+    // has there.
+    view.setSelStart(0);
+    QCOMPARE(view.SelStart(), 0);
+    view.setSelLength(int(text.indexOf(QStringLiteral("alpha")) + 5));
+    QCOMPARE(view.SelText(), text.left(view.SelLength()));
+}
+
+QTEST_MAIN(TestRtfLook)
+#include "tst_rtflook.moc"
