@@ -54,8 +54,32 @@ void Picture::addBinary(QByteArrayView bytes)
         m_data.append(bytes);
 }
 
+QTextImageFormat Picture::emptyFrame(QTextDocument* document, Budget* budget, int width, int height)
+{
+    // Every such picture shares one pale image, drawn at the picture's size.
+    QTextImageFormat format;
+    format.setWidth(width);
+    format.setHeight(height);
+    format.setName(QStringLiteral("rtfpicture:omitted"));
+    if (!budget->placeholderAdded) {
+        QImage placeholder(1, 1, QImage::Format_ARGB32);
+        placeholder.fill(QColor(0xe0, 0xe0, 0xe0));
+        document->addResource(QTextDocument::ImageResource, QUrl(format.name()), placeholder);
+        budget->placeholderAdded = true;
+    }
+    return format;
+}
+
 std::optional<QTextImageFormat> Picture::finish(QTextDocument* document, int number, Budget* budget)
 {
+    if (m_kind == Other) {
+        // A metafile or a kind Qt cannot draw: its place on the page, at the size it declares.
+        const int w = shownPixels(widthGoal, scaleX);
+        const int h = shownPixels(heightGoal, scaleY);
+        if (w <= 0 || h <= 0)
+            return std::nullopt;
+        return emptyFrame(document, budget, w, h);
+    }
     if (!wanted() || m_data.isEmpty())
         return std::nullopt;
     QBuffer buffer(&m_data);
@@ -99,14 +123,7 @@ std::optional<QTextImageFormat> Picture::finish(QTextDocument* document, int num
     if (image.isNull()) {
         if (affordable)
             return std::nullopt; // the data does not decode
-        format.setName(QStringLiteral("rtfpicture:omitted"));
-        if (!budget->placeholderAdded) {
-            QImage placeholder(1, 1, QImage::Format_ARGB32);
-            placeholder.fill(QColor(0xe0, 0xe0, 0xe0));
-            document->addResource(QTextDocument::ImageResource, QUrl(format.name()), placeholder);
-            budget->placeholderAdded = true;
-        }
-        return format;
+        return emptyFrame(document, budget, w, h);
     }
     budget->pixelsLeft -= qint64(image.width()) * image.height();
     const QUrl name(QStringLiteral("rtfpicture:%1").arg(number));

@@ -9,8 +9,9 @@ class QTextDocument;
 
 namespace Rtf {
 
-// The data and properties of one \pict group. Only PNG and JPEG are shown; other kinds
-// (metafiles, device-independent bitmaps) are read past.
+// The data and properties of one \pict group. PNG and JPEG are decoded and shown; other kinds
+// (metafiles, device-independent bitmaps) keep their place as an empty frame of the size they
+// declare.
 class Picture {
 public:
     enum Kind { None, Png, Jpeg, Other };
@@ -32,12 +33,14 @@ public:
         bool placeholderAdded = false;
     };
 
-    // Decodes the picture and gives the document a resource for it; nothing when it is not a
-    // picture that is shown or its data does not decode. A picture past the budget is shown as an
-    // empty frame of its size.
+    // Decodes the picture and gives the document a resource for it; nothing when its data does
+    // not decode. A picture past the budget, or of a kind that is not decoded, is shown as an
+    // empty frame of its size (nothing when it declares none).
     std::optional<QTextImageFormat> finish(QTextDocument* document, int number, Budget* budget);
 
 private:
+    static QTextImageFormat emptyFrame(
+        QTextDocument* document, Budget* budget, int width, int height);
     Kind m_kind = None;
     QByteArray m_data;
     int m_pendingNibble = -1;

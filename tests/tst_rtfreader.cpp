@@ -420,9 +420,17 @@ void TestRtfReader::pictures()
     const QByteArray jpeg = imageData("JPG", Qt::blue).toHex();
     auto doc = load("{\\rtf1 a{\\*\\shppict{\\pict\\pngblip\\picwgoal1500\\pichgoal750 " + png
         + "}}{\\nonshppict{\\pict\\wmetafile8 0102}}b{\\pict\\jpegblip\\picscalex200 " + jpeg
-        + "}c{\\pict\\pngblip 00ff}d}");
-    // The broken picture shows as nothing; the good ones as one object character each.
-    QCOMPARE(doc->toPlainText(), QStringLiteral("a\uFFFCb\uFFFCcd"));
+        + "}c{\\pict\\pngblip 00ff}d{\\pict\\emfblip\\picwgoal1440\\pichgoal720 0102}e"
+          "{\\pict\\wmetafile8 0102}f}");
+    // The broken picture shows as nothing; the good ones as one object character each, and so
+    // does a metafile that declares its size (an empty frame); one that declares none is left out.
+    QCOMPARE(doc->toPlainText(), QStringLiteral("a\uFFFCb\uFFFCcd\uFFFCef"));
+    const QTextImageFormat frame = formatAt(doc.get(), 6).toImageFormat();
+    QVERIFY(frame.isValid());
+    QCOMPARE(frame.width(), 96.0); // an inch
+    QCOMPARE(frame.height(), 48.0);
+    QVERIFY(
+        !doc->resource(QTextDocument::ImageResource, QUrl(frame.name())).value<QImage>().isNull());
     const QTextImageFormat first = formatAt(doc.get(), 1).toImageFormat();
     QVERIFY(first.isValid());
     QCOMPARE(first.width(), 100.0);
