@@ -1,5 +1,6 @@
 #include "platform/registry.h"
 
+#include "forms/filehandle.h"
 #include "platform/ansi.h"
 
 #include <QFile>
@@ -25,26 +26,6 @@ namespace {
 }
 
 namespace {
-    // A file descriptor that closes itself.
-    class FileHandle {
-    public:
-        explicit FileHandle(int fd)
-            : m_fd(fd)
-        {
-        }
-        ~FileHandle()
-        {
-            if (m_fd >= 0)
-                ::close(m_fd);
-        }
-        FileHandle(const FileHandle&) = delete;
-        FileHandle& operator=(const FileHandle&) = delete;
-        int fd() const { return m_fd; }
-
-    private:
-        int m_fd;
-    };
-
     // The bytes of an export file. Only a regular file is read: opening does not wait (a FIFO
     // with no writer would keep the caller waiting for ever), and anything else at the path (a
     // FIFO, a device, a folder) is refused before a byte is read.

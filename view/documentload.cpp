@@ -1,5 +1,6 @@
 // Reading files into the document view.
 #include "forms/apperror.h"
+#include "forms/filehandle.h"
 #include "rtf/rtfreader.h"
 #include "text/textdecoding.h"
 #include "view/documentview.h"
@@ -15,26 +16,6 @@
 #include <unistd.h>
 
 namespace {
-
-// A file descriptor that closes itself.
-class FileHandle {
-public:
-    explicit FileHandle(int fd)
-        : m_fd(fd)
-    {
-    }
-    ~FileHandle()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    int fd() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 QString systemMessage(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
