@@ -194,7 +194,7 @@ QTextCharFormat Formats::charFormat(const CharState& s)
     QTextCharFormat f;
     setFace(f, s);
     if (s.halfPoints > 0)
-        f.setFontPointSize(qBound(1, s.halfPoints, 3276) / 2.0);
+        f.setFontPointSize(qBound(1, s.halfPoints, CharState::MaxHalfPoints) / 2.0);
     if (s.bold)
         f.setFontWeight(QFont::Bold);
     if (s.italic)

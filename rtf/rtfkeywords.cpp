@@ -93,7 +93,7 @@ namespace {
 
     void fontSize(GroupState& s, int param, bool hasParam)
     {
-        s.chars.halfPoints = hasParam ? qBound(1, param, 3276) : 24;
+        s.chars.halfPoints = hasParam ? qBound(1, param, CharState::MaxHalfPoints) : 24;
     }
     void unicodeSkip(GroupState& s, int param, bool) { s.unicodeSkip = qBound(0, param, 16); }
     void paragraphDefaults(GroupState& s, int, bool) { s.para = ParaState(); }

@@ -28,6 +28,10 @@ struct CharState {
     enum Caps : std::uint8_t { AsWritten, AllCaps, SmallCaps };
     int font = -1; // \fN, -1 for the view's own font
     int halfPoints = 24; // \fsN
+    // The largest size shown, 300 points. Larger text can have single characters wider than
+    // the view's lines, which the text engine then lays out in time growing with the square of
+    // a run that has no break opportunity.
+    static constexpr int MaxHalfPoints = 600;
     int color = 0; // \cfN into the colour table, 0 auto
     int highlight = 0; // \highlightN or \cbN, 0 none
     bool bold = false;

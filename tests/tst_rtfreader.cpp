@@ -113,6 +113,10 @@ void TestRtfReader::groupsRestoreFormatting()
     QVERIFY(QFontInfo(courier).fixedPitch());
     QCOMPARE(formatAt(doc.get(), 0).fontPointSize(), 18.0);
     QCOMPARE(formatAt(doc.get(), 1).fontPointSize(), 12.0);
+    // Sizes past 300 points are shown at 300: a single character must not outgrow a line.
+    doc = load("{\\rtf1\\fs600 a\\fs2200 b}");
+    QCOMPARE(formatAt(doc.get(), 0).fontPointSize(), 300.0);
+    QCOMPARE(formatAt(doc.get(), 1).fontPointSize(), 300.0);
 }
 
 void TestRtfReader::resetsAndColours()
