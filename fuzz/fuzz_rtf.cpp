@@ -1,6 +1,6 @@
-// Feeds arbitrary bytes to the RTF reader, as File > Open would hand it any file that starts like
-// an RTF document.
-#include "rtf/rtfreader.h"
+// Feeds arbitrary bytes to the RTF reader and the writer of the view's document, as File > Open
+// would hand them any file that starts like an RTF document.
+#include "view/documentwriter.h"
 
 #include <QGuiApplication>
 #include <QTextDocument>
@@ -33,11 +33,10 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    QTextDocument document;
-    Rtf::read(bytes, &document);
+    const std::unique_ptr<QTextDocument> document = DocumentWriter::fromRtf(bytes, QFont());
     // Everything the view asks of a document afterwards must hold up too.
-    const QString text = document.toPlainText();
-    if (text.size() + 1 != document.characterCount())
+    const QString text = document->toPlainText();
+    if (text.size() + 1 != document->characterCount())
         std::abort();
     return 0;
 }

@@ -1,10 +1,15 @@
 #include "rtf/rtfkeywords.h"
 
+#include "content/tables.h"
+
 #include <climits>
 #include <string_view>
 #include <unordered_map>
 
 namespace Rtf {
+
+using Content::CharProps;
+using Content::ParaProps;
 
 namespace {
 
@@ -24,30 +29,30 @@ namespace {
     // The setters. A toggle without a parameter, or with any but 0, turns its flag on.
     bool isOn(int param, bool hasParam) { return !hasParam || param != 0; }
 
-    template <bool CharState::*Flag> void charToggle(GroupState& s, int param, bool hasParam)
+    template <bool CharProps::*Flag> void charToggle(GroupState& s, int param, bool hasParam)
     {
         s.chars.*Flag = isOn(param, hasParam);
     }
-    template <bool ParaState::*Flag> void paraToggle(GroupState& s, int param, bool hasParam)
+    template <bool ParaProps::*Flag> void paraToggle(GroupState& s, int param, bool hasParam)
     {
         s.para.*Flag = isOn(param, hasParam);
     }
     // Sets a field to one value whatever the parameter (\ulnone, \qc, \super, ...).
-    template <class T, T CharState::*Field, T Value> void charConstant(GroupState& s, int, bool)
+    template <class T, T CharProps::*Field, T Value> void charConstant(GroupState& s, int, bool)
     {
         s.chars.*Field = Value;
     }
-    template <class T, T ParaState::*Field, T Value> void paraConstant(GroupState& s, int, bool)
+    template <class T, T ParaProps::*Field, T Value> void paraConstant(GroupState& s, int, bool)
     {
         s.para.*Field = Value;
     }
     // Takes the parameter, held within the bounds a damaged document could leave.
-    template <int CharState::*Field, int Min, int Max>
+    template <int CharProps::*Field, int Min, int Max>
     void charValue(GroupState& s, int param, bool)
     {
         s.chars.*Field = qBound(Min, param, Max);
     }
-    template <int ParaState::*Field, int Min, int Max>
+    template <int ParaProps::*Field, int Min, int Max>
     void paraValue(GroupState& s, int param, bool)
     {
         s.para.*Field = qBound(Min, param, Max);
@@ -55,51 +60,48 @@ namespace {
 
     void underline(GroupState& s, int param, bool hasParam)
     {
-        s.chars.underline = isOn(param, hasParam) ? CharState::Single : CharState::NoLine;
+        s.chars.underline = isOn(param, hasParam) ? CharProps::Single : CharProps::NoLine;
     }
-    template <CharState::Underline Style>
+    template <CharProps::Underline Style>
     void underlineStyle(GroupState& s, int param, bool hasParam)
     {
-        s.chars.underline = isOn(param, hasParam) ? Style : CharState::NoLine;
+        s.chars.underline = isOn(param, hasParam) ? Style : CharProps::NoLine;
     }
-    template <CharState::Caps Caps> void caps(GroupState& s, int param, bool hasParam)
+    template <CharProps::Caps Caps> void caps(GroupState& s, int param, bool hasParam)
     {
         if (isOn(param, hasParam))
             s.chars.caps = Caps;
         else if (s.chars.caps == Caps)
-            s.chars.caps = CharState::AsWritten;
+            s.chars.caps = CharProps::AsWritten;
     }
-    void lineSpacing(GroupState& s, int param, bool)
-    {
-        // Anything taller than a page is damage.
-        s.para.lineSpacing = qBound(-1440 * 22, param, 1440 * 22);
-    }
-    template <ParaState::TabKind Kind> void tabKind(GroupState& s, int, bool)
+    void lineSpacing(GroupState& s, int param, bool) { s.para.lineSpacing = param; }
+    template <ParaProps::TabKind Kind> void tabKind(GroupState& s, int, bool)
     {
         s.para.nextTabKind = Kind;
     }
     void tabStop(GroupState& s, int param, bool)
     {
-        ParaState& p = s.para;
-        if (p.tabCount < ParaState::MaxTabs && param >= 0) {
+        ParaProps& p = s.para;
+        if (p.tabCount < ParaProps::MaxTabs && param >= 0) {
             p.tabPositions[p.tabCount] = param;
             p.tabKinds[p.tabCount] = p.nextTabKind;
             ++p.tabCount;
         }
-        p.nextTabKind = ParaState::LeftTab;
+        p.nextTabKind = ParaProps::LeftTab;
     }
     // A bar tab draws a line and is no stop; its kind word, if any, is used up.
-    void barTab(GroupState& s, int, bool) { s.para.nextTabKind = ParaState::LeftTab; }
+    void barTab(GroupState& s, int, bool) { s.para.nextTabKind = ParaProps::LeftTab; }
 
     void fontSize(GroupState& s, int param, bool hasParam)
     {
-        s.chars.halfPoints = hasParam ? qBound(1, param, CharState::MaxHalfPoints) : 24;
+        // Sizes are 16-bit numbers in the file; 0 and below are damage.
+        s.chars.halfPoints = hasParam ? qBound(1, param, 65535) : 24;
     }
     void unicodeSkip(GroupState& s, int param, bool) { s.unicodeSkip = qBound(0, param, 16); }
-    void paragraphDefaults(GroupState& s, int, bool) { s.para = ParaState(); }
+    void paragraphDefaults(GroupState& s, int, bool) { s.para = ParaProps(); }
 
-    using V = CharState::Vertical;
-    using A = ParaState::Align;
+    using V = CharProps::Vertical;
+    using A = ParaProps::Align;
 
     const Table& table()
     {
@@ -112,8 +114,8 @@ namespace {
             auto character = [&t](const char* name, char16_t c) {
                 t.emplace(name, KeywordInfo { Keyword::Character, nullptr, c });
             };
-            auto coded = [&t](const char* name, Keyword k, char16_t code) {
-                t.emplace(name, KeywordInfo { k, nullptr, code });
+            auto coded = [&t](const char* name, Keyword k, auto value) {
+                t.emplace(name, KeywordInfo { k, nullptr, 0, std::uint8_t(value) });
             };
 
             // Text and breaks
@@ -137,11 +139,11 @@ namespace {
             for (const auto& [name, style] :
                 { std::pair { "ftnnar", u'1' }, { "ftnnrlc", u'i' }, { "ftnnruc", u'I' },
                     { "ftnnalc", u'a' }, { "ftnnauc", u'A' }, { "ftnnchi", u'*' } })
-                coded(name, Keyword::FootnoteStyle, style);
+                coded(name, Keyword::FootnoteStyle, char(style));
             for (const auto& [name, style] :
                 { std::pair { "aftnnar", u'1' }, { "aftnnrlc", u'i' }, { "aftnnruc", u'I' },
                     { "aftnnalc", u'a' }, { "aftnnauc", u'A' }, { "aftnnchi", u'*' } })
-                coded(name, Keyword::EndnoteStyle, style);
+                coded(name, Keyword::EndnoteStyle, char(style));
 
             // Characters by name
             character("emdash", 0x2014);
@@ -163,11 +165,11 @@ namespace {
             word("plain", Keyword::Plain);
             word("f", Keyword::Font);
             setter("fs", fontSize);
-            setter("b", charToggle<&CharState::bold>);
-            setter("i", charToggle<&CharState::italic>);
-            using U = CharState::Underline;
+            setter("b", charToggle<&CharProps::bold>);
+            setter("i", charToggle<&CharProps::italic>);
+            using U = CharProps::Underline;
             setter("ul", underline);
-            setter("ulnone", charConstant<U, &CharState::underline, U::NoLine>);
+            setter("ulnone", charConstant<U, &CharProps::underline, U::NoLine>);
             setter("uld", underlineStyle<U::Dotted>);
             setter("ulth", underlineStyle<U::Thick>);
             setter("uldb", underlineStyle<U::Double>);
@@ -181,80 +183,86 @@ namespace {
             setter("ululdbwave", underlineStyle<U::Wave>);
             for (const char* name : { "ulthd", "ulthdash", "ulthldash", "ulthdashd", "ulthdashdd" })
                 setter(name, underlineStyle<U::Thick>);
-            setter("caps", caps<CharState::AllCaps>);
-            setter("scaps", caps<CharState::SmallCaps>);
-            setter("v", charToggle<&CharState::hidden>);
-            setter("deleted", charToggle<&CharState::deleted>);
-            setter("strike", charToggle<&CharState::strike>);
-            setter("striked", charToggle<&CharState::strike>);
-            setter("super", charConstant<V, &CharState::vertical, V::Super>);
-            setter("sub", charConstant<V, &CharState::vertical, V::Sub>);
-            setter("nosupersub", charConstant<V, &CharState::vertical, V::Baseline>);
-            setter("cf", charValue<&CharState::color, 0, INT_MAX>);
-            setter("highlight", charValue<&CharState::highlight, 0, INT_MAX>);
-            setter("cb", charValue<&CharState::highlight, 0, INT_MAX>);
+            setter("caps", caps<CharProps::AllCaps>);
+            setter("scaps", caps<CharProps::SmallCaps>);
+            setter("v", charToggle<&CharProps::hidden>);
+            setter("deleted", charToggle<&CharProps::deleted>);
+            setter("strike", charToggle<&CharProps::strike>);
+            setter("striked", charToggle<&CharProps::strike>);
+            setter("super", charConstant<V, &CharProps::vertical, V::Super>);
+            setter("sub", charConstant<V, &CharProps::vertical, V::Sub>);
+            setter("nosupersub", charConstant<V, &CharProps::vertical, V::Baseline>);
+            setter("cf", charValue<&CharProps::color, 0, INT_MAX>);
+            setter("highlight", charValue<&CharProps::highlight, 0, INT_MAX>);
+            setter("cb", charValue<&CharProps::highlight, 0, INT_MAX>);
             setter("uc", unicodeSkip);
 
             // Paragraph formatting
             setter("pard", paragraphDefaults);
-            setter("ql", paraConstant<A, &ParaState::align, A::Left>);
-            setter("qc", paraConstant<A, &ParaState::align, A::Center>);
-            setter("qr", paraConstant<A, &ParaState::align, A::Right>);
-            setter("qj", paraConstant<A, &ParaState::align, A::Justify>);
-            setter("qd", paraConstant<A, &ParaState::align, A::Justify>);
-            setter("li", paraValue<&ParaState::leftIndent, INT_MIN, INT_MAX>);
-            setter("lin", paraValue<&ParaState::leftIndent, INT_MIN, INT_MAX>);
-            setter("ri", paraValue<&ParaState::rightIndent, INT_MIN, INT_MAX>);
-            setter("rin", paraValue<&ParaState::rightIndent, INT_MIN, INT_MAX>);
-            setter("fi", paraValue<&ParaState::firstIndent, INT_MIN, INT_MAX>);
-            setter("sb", paraValue<&ParaState::spaceBefore, INT_MIN, INT_MAX>);
-            setter("sa", paraValue<&ParaState::spaceAfter, INT_MIN, INT_MAX>);
+            setter("ql", paraConstant<A, &ParaProps::align, A::Left>);
+            setter("qc", paraConstant<A, &ParaProps::align, A::Center>);
+            setter("qr", paraConstant<A, &ParaProps::align, A::Right>);
+            setter("qj", paraConstant<A, &ParaProps::align, A::Justify>);
+            setter("qd", paraConstant<A, &ParaProps::align, A::Justify>);
+            setter("li", paraValue<&ParaProps::leftIndent, INT_MIN, INT_MAX>);
+            setter("lin", paraValue<&ParaProps::leftIndent, INT_MIN, INT_MAX>);
+            setter("ri", paraValue<&ParaProps::rightIndent, INT_MIN, INT_MAX>);
+            setter("rin", paraValue<&ParaProps::rightIndent, INT_MIN, INT_MAX>);
+            setter("fi", paraValue<&ParaProps::firstIndent, INT_MIN, INT_MAX>);
+            setter("sb", paraValue<&ParaProps::spaceBefore, INT_MIN, INT_MAX>);
+            setter("sa", paraValue<&ParaProps::spaceAfter, INT_MIN, INT_MAX>);
             setter("sl", lineSpacing);
-            setter("slmult", paraToggle<&ParaState::lineMultiple>);
-            using T = ParaState::TabKind;
+            setter("slmult", paraToggle<&ParaProps::lineMultiple>);
+            using T = ParaProps::TabKind;
             setter("tqr", tabKind<T::RightTab>);
             setter("tqc", tabKind<T::CenterTab>);
             setter("tqdec", tabKind<T::DecimalTab>);
             setter("tx", tabStop);
             setter("tb", barTab);
-            setter("intbl", paraToggle<&ParaState::inTable>);
-            setter("itap", paraValue<&ParaState::nesting, 0, 1000>);
+            setter("intbl", paraToggle<&ParaProps::inTable>);
+            setter("itap", paraValue<&ParaProps::nesting, 0, 1000>);
 
             // Table rows
             word("trowd", Keyword::RowDefaults);
             word("cellx", Keyword::CellEdge);
             // Lower case for a cell's own side, upper case for the row's (H and V between cells).
-            for (const auto& [name, side] : { std::pair { "clbrdrt", u't' }, { "clbrdrl", u'l' },
-                     { "clbrdrb", u'b' }, { "clbrdrr", u'r' }, { "trbrdrt", u'T' },
-                     { "trbrdrl", u'L' }, { "trbrdrb", u'B' }, { "trbrdrr", u'R' },
-                     { "trbrdrh", u'H' }, { "trbrdrv", u'V' } })
+            using S = BorderSide;
+            for (const auto& [name, side] :
+                { std::pair { "clbrdrt", S::CellTop }, { "clbrdrl", S::CellLeft },
+                    { "clbrdrb", S::CellBottom }, { "clbrdrr", S::CellRight },
+                    { "trbrdrt", S::RowTop }, { "trbrdrl", S::RowLeft },
+                    { "trbrdrb", S::RowBottom }, { "trbrdrr", S::RowRight },
+                    { "trbrdrh", S::RowInner }, { "trbrdrv", S::RowBetween }, { "brdrt", S::Other },
+                    { "brdrl", S::Other }, { "brdrb", S::Other }, { "brdrr", S::Other },
+                    { "box", S::Other }, { "chbrdr", S::Other } })
                 coded(name, Keyword::BorderSide, side);
-            // Border styles: 0 none, 1 single, 2 double, 3 thick, 4 dotted, 5 dashed.
+            using B = Content::Border;
             for (const char* name : { "brdrnone", "brdrnil", "brdrtbl" })
-                coded(name, Keyword::BorderStyle, 0);
+                coded(name, Keyword::BorderStyle, B::None);
             for (const char* name : { "brdrs", "brdrsh", "brdrengrave", "brdremboss", "brdroutset",
                      "brdrinset", "brdrhair", "brdrframe", "brdrwavy" })
-                coded(name, Keyword::BorderStyle, 1);
+                coded(name, Keyword::BorderStyle, B::Single);
             for (const char* name : { "brdrdb", "brdrtriple", "brdrwavydb", "brdrtnthsg",
                      "brdrthtnsg", "brdrtnthtnsg", "brdrtnthmg", "brdrthtnmg", "brdrtnthtnmg",
                      "brdrtnthlg", "brdrthtnlg", "brdrtnthtnlg" })
-                coded(name, Keyword::BorderStyle, 2);
-            coded("brdrth", Keyword::BorderStyle, 3);
-            coded("brdrdot", Keyword::BorderStyle, 4);
+                coded(name, Keyword::BorderStyle, B::Double);
+            coded("brdrth", Keyword::BorderStyle, B::Thick);
+            coded("brdrdot", Keyword::BorderStyle, B::Dotted);
             for (const char* name :
                 { "brdrdash", "brdrdashsm", "brdrdashd", "brdrdashdd", "brdrdashdotstr" })
-                coded(name, Keyword::BorderStyle, 5);
+                coded(name, Keyword::BorderStyle, B::Dashed);
             word("brdrw", Keyword::BorderWidth);
             word("brdrcf", Keyword::BorderColor);
             word("trleft", Keyword::RowLeft);
             word("trgaph", Keyword::RowGap);
-            coded("clmgf", Keyword::CellFlag, u'F');
-            coded("clmrg", Keyword::CellFlag, u'M');
-            coded("clvmgf", Keyword::CellFlag, u'f');
-            coded("clvmrg", Keyword::CellFlag, u'm');
-            coded("clvertalt", Keyword::CellFlag, u't');
-            coded("clvertalc", Keyword::CellFlag, u'c');
-            coded("clvertalb", Keyword::CellFlag, u'b');
+            using F = CellFlag;
+            coded("clmgf", Keyword::CellFlag, F::MergeFirst);
+            coded("clmrg", Keyword::CellFlag, F::Merged);
+            coded("clvmgf", Keyword::CellFlag, F::VerticalFirst);
+            coded("clvmrg", Keyword::CellFlag, F::VerticalMerged);
+            coded("clvertalt", Keyword::CellFlag, F::AlignTop);
+            coded("clvertalc", Keyword::CellFlag, F::AlignMiddle);
+            coded("clvertalb", Keyword::CellFlag, F::AlignBottom);
 
             // Document and font table
             word("ansicpg", Keyword::AnsiCodePage);
@@ -266,9 +274,12 @@ namespace {
             word("fcharset", Keyword::FontCharset);
             word("cpg", Keyword::FontCodePage);
             word("fprq", Keyword::FontPitch);
-            for (const auto& [name, family] : { std::pair { "froman", u'r' }, { "fswiss", u's' },
-                     { "fmodern", u'm' }, { "fscript", u'c' }, { "fdecor", u'd' },
-                     { "ftech", u't' }, { "fbidi", u'b' }, { "fnil", u'n' } })
+            using Family = Content::FontFamily;
+            for (const auto& [name, family] :
+                { std::pair { "froman", Family::Roman }, { "fswiss", Family::Swiss },
+                    { "fmodern", Family::Modern }, { "fscript", Family::Script },
+                    { "fdecor", Family::Decorative }, { "ftech", Family::Technical },
+                    { "fbidi", Family::Any }, { "fnil", Family::Any } })
                 coded(name, Keyword::FontFamily, family);
             word("red", Keyword::Red);
             word("green", Keyword::Green);
@@ -303,9 +314,10 @@ namespace {
             // Picture properties
             word("pngblip", Keyword::PngBlip);
             word("jpegblip", Keyword::JpegBlip);
-            for (const char* name :
-                { "emfblip", "wmetafile", "dibitmap", "wbitmap", "macpict", "pmmetafile" })
-                word(name, Keyword::OtherBlip);
+            for (const char* name : { "emfblip", "wmetafile", "macpict", "pmmetafile" })
+                word(name, Keyword::MetafileBlip);
+            for (const char* name : { "dibitmap", "wbitmap" })
+                word(name, Keyword::BitmapBlip);
             word("picwgoal", Keyword::PicWidthGoal);
             word("pichgoal", Keyword::PicHeightGoal);
             word("picscalex", Keyword::PicScaleX);

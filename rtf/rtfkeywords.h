@@ -25,8 +25,7 @@ enum class Keyword : std::uint8_t {
     Bin,
     FootnoteMark,
     DefaultTab, // \deftab
-    // Notes: \fet (which notes the document has), the number styles (KeywordInfo::character
-    // names the style: '1', 'i', 'I', 'a', 'A', '*') and the first numbers
+    // Notes: \fet (which notes the document has), the number styles and the first numbers
     NoteKinds,
     FootnoteStyle,
     EndnoteStyle,
@@ -48,14 +47,13 @@ enum class Keyword : std::uint8_t {
     Pca,
     FontCharset,
     FontCodePage,
-    FontFamily, // \froman, \fswiss, ...: KeywordInfo::character names the class
+    FontFamily, // \froman, \fswiss, ...
     FontPitch, // \fprq
     Red,
     Green,
     Blue,
-    // Table rows: \trowd, \cellx, the cell and row sides a border word is for
-    // (KeywordInfo::character names the side), the border's style, width and colour, \trleft,
-    // \trgaph and the merges
+    // Table rows: \trowd, \cellx, the side a border word is for, the border's style, width and
+    // colour, \trleft, \trgaph and the merges
     RowDefaults,
     CellEdge,
     BorderSide,
@@ -79,13 +77,41 @@ enum class Keyword : std::uint8_t {
     // Picture properties
     PngBlip,
     JpegBlip,
-    OtherBlip,
+    MetafileBlip,
+    BitmapBlip,
     PicWidthGoal,
     PicHeightGoal,
     PicScaleX,
     PicScaleY,
     PicWidth,
     PicHeight,
+};
+
+// The side a border word is for: a cell's own, the row's, or one outside tables (paragraph and
+// character borders), which takes the border words that follow away from the table.
+enum class BorderSide : std::uint8_t {
+    CellTop,
+    CellLeft,
+    CellBottom,
+    CellRight,
+    RowTop,
+    RowLeft,
+    RowBottom,
+    RowRight,
+    RowInner, // between rows
+    RowBetween, // between cells
+    Other,
+};
+
+// How a cell merges and where its text stands.
+enum class CellFlag : std::uint8_t {
+    MergeFirst,
+    Merged,
+    VerticalFirst,
+    VerticalMerged,
+    AlignTop,
+    AlignMiddle,
+    AlignBottom,
 };
 
 // What a control word does to the formatting of its group, given its parameter (hasParam false
@@ -95,7 +121,10 @@ using Setter = void (*)(GroupState& state, int param, bool hasParam);
 struct KeywordInfo {
     Keyword word = Keyword::Unknown;
     Setter set = nullptr; // for Keyword::Setter
-    char16_t character = 0; // for Keyword::Character, and which side, style or kind a word names
+    char16_t character = 0; // for Keyword::Character
+    // Which of its kind the word names: a BorderSide, a Content::Border::Style, a CellFlag, a
+    // Content::FontFamily, or the note number style ('1', 'i', 'I', 'a', 'A', '*').
+    std::uint8_t value = 0;
 };
 
 // What the reader knows of a control word; Keyword::Unknown for every word it ignores.

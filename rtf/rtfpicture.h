@@ -1,49 +1,36 @@
 #pragma once
 
-#include <QByteArray>
-#include <QByteArrayView>
-#include <QTextImageFormat>
-#include <optional>
+#include "content/resources.h"
 
-class QTextDocument;
+#include <QByteArrayView>
 
 namespace Rtf {
 
-// The data and properties of one \pict group. PNG and JPEG are decoded and shown; other kinds
-// (metafiles, device-independent bitmaps) keep their place as an empty frame of the size they
-// declare.
-class Picture {
+// The data and properties of one \pict group, gathered as they are read.
+class PictureReader {
 public:
-    enum Kind { None, Png, Jpeg, Other };
+    // A document's pictures together keep no more bytes than this; the data of those past it is
+    // not kept (their place and size are).
+    static constexpr qint64 MaxDocumentBytes = qint64(64) * 1024 * 1024;
 
-    void setKind(Kind kind) { m_kind = kind; }
-    bool wanted() const { return m_kind == Png || m_kind == Jpeg; }
+    explicit PictureReader(qint64* bytesLeft)
+        : m_bytesLeft(bytesLeft)
+    {
+    }
+
+    void setKind(Content::Picture::Kind kind) { m_picture.kind = kind; }
     // Hex digits of the picture data; anything else in the text is ignored.
     void addHex(QByteArrayView text);
     // Raw bytes given through \bin.
     void addBinary(QByteArrayView bytes);
-
-    // Sizes in twips (\picwgoal, \pichgoal), in the picture's own units (\picw, \pich), and
-    // scaling in percent.
-    int widthGoal = 0, heightGoal = 0, width = 0, height = 0, scaleX = 100, scaleY = 100;
-
-    // What the pictures of one document may take together.
-    struct Budget {
-        qint64 pixelsLeft = qint64(8) * 1024 * 1024;
-        bool placeholderAdded = false;
-    };
-
-    // Decodes the picture and gives the document a resource for it; nothing when its data does
-    // not decode. A picture past the budget, or of a kind that is not decoded, is shown as an
-    // empty frame of its size (nothing when it declares none).
-    std::optional<QTextImageFormat> finish(QTextDocument* document, int number, Budget* budget);
+    Content::Picture& picture() { return m_picture; }
 
 private:
-    static QTextImageFormat emptyFrame(
-        QTextDocument* document, Budget* budget, int width, int height);
-    Kind m_kind = None;
-    QByteArray m_data;
+    bool room(qsizetype bytes);
+
+    Content::Picture m_picture;
     int m_pendingNibble = -1;
+    qint64* m_bytesLeft;
 };
 
 } // namespace Rtf

@@ -1,19 +1,19 @@
 #pragma once
 
-#include <QByteArray>
+#include <QByteArrayView>
 
-class QTextDocument;
+namespace Content {
+class Sink;
+}
 
-// Reads an RTF document into a text document: text with its character and paragraph formatting,
-// tables and pictures. It never refuses and never fails on damaged input: it shows what it read.
+// Reads an RTF document: its text with the properties of its characters, paragraphs and table
+// rows, its font and colour tables and its pictures, handed on in document order. It never
+// refuses and never fails on damaged input: it hands on what it could read.
 namespace Rtf {
 
 // True when the bytes start as an RTF document does ("{\rtf").
-bool looksLikeRtf(const QByteArray& bytes);
+bool looksLikeRtf(QByteArrayView bytes);
 
-// Fills an empty document (already given the view's default font and options). The document's
-// default tab stops are then the RTF document's own, and the document says so with this property.
-void read(const QByteArray& bytes, QTextDocument* document);
-inline constexpr char OwnTabStopsProperty[] = "rtfOwnTabStops";
+void read(QByteArrayView bytes, Content::Sink* sink);
 
 } // namespace Rtf

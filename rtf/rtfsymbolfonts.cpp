@@ -1,5 +1,7 @@
 #include "rtf/rtfsymbolfonts.h"
 
+#include "rtf/rtfcodepage.h"
+
 #include <QString>
 
 namespace Rtf::SymbolFont {
@@ -147,19 +149,19 @@ namespace {
     const char32_t* tableOf(Face face)
     {
         switch (face) {
-        case Symbol:
+        case Face::Symbol:
             return symbol;
-        case Wingdings:
+        case Face::Wingdings:
             return wingdings;
-        case Wingdings2:
+        case Face::Wingdings2:
             return wingdings2;
-        case Wingdings3:
+        case Face::Wingdings3:
             return wingdings3;
-        case Webdings:
+        case Face::Webdings:
             return webdings;
-        case ZapfDingbats:
+        case Face::ZapfDingbats:
             return zapfDingbats;
-        case None:
+        case Face::None:
             break;
         }
         return nullptr;
@@ -177,18 +179,18 @@ Face forName(QStringView name)
             key.append(c.toLower());
     }
     if (key == u"symbol" || key == u"symbolmt")
-        return Symbol;
+        return Face::Symbol;
     if (key == u"wingdings" || key == u"wingdings1")
-        return Wingdings;
+        return Face::Wingdings;
     if (key == u"wingdings2")
-        return Wingdings2;
+        return Face::Wingdings2;
     if (key == u"wingdings3")
-        return Wingdings3;
+        return Face::Wingdings3;
     if (key == u"webdings")
-        return Webdings;
+        return Face::Webdings;
     if (key == u"zapfdingbats" || key == u"itczapfdingbats" || key == u"dingbats")
-        return ZapfDingbats;
-    return None;
+        return Face::ZapfDingbats;
+    return Face::None;
 }
 
 char32_t character(Face face, unsigned char byte)
@@ -197,6 +199,25 @@ char32_t character(Face face, unsigned char byte)
     if (!table || byte < 0x20)
         return 0;
     return table[byte - 0x20];
+}
+
+void mapText(Face face, QStringView text, QString* out)
+{
+    out->reserve(out->size() + text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0xF020 || u > 0xF0FF) {
+            out->append(c);
+            continue;
+        }
+        const auto byte = static_cast<unsigned char>(u - 0xF000);
+        char32_t mapped
+            = face == Face::None ? CodePage::windowsCharacter(byte) : character(face, byte);
+        if (mapped == 0)
+            mapped = 0xFFFD;
+        const char32_t one[1] = { mapped };
+        out->append(QString::fromUcs4(one, 1));
+    }
 }
 
 } // namespace Rtf::SymbolFont

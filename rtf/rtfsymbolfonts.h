@@ -1,5 +1,8 @@
 #pragma once
 
+#include "content/resources.h"
+
+#include <QString>
 #include <QStringView>
 #include <cstdint>
 
@@ -10,20 +13,16 @@ namespace Rtf {
 // copied as what it is.
 namespace SymbolFont {
 
-    enum Face : std::uint8_t {
-        None,
-        Symbol,
-        Wingdings,
-        Wingdings2,
-        Wingdings3,
-        Webdings,
-        ZapfDingbats,
-    };
+    using Face = Content::SymbolFace;
 
     // The face a font table name stands for; None for every other name.
     Face forName(QStringView name);
     // The character a byte of text in the face shows; 0 where the face has no glyph there.
     char32_t character(Face face, unsigned char byte);
+    // Text read in a symbol face, where each byte arrives as U+F000 + byte, as the characters
+    // its glyphs show. A face this reader does not know keeps the Windows meaning of the byte,
+    // the best guess without the face.
+    void mapText(Face face, QStringView text, QString* out);
 
 } // namespace SymbolFont
 

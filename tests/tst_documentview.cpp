@@ -4,6 +4,7 @@
 #include "forms/units.h"
 #include "support/testsupport.h"
 #include "view/documentview.h"
+#include "view/documentwriter.h"
 
 #include <QFontDatabase>
 #include <QTextBlock>
@@ -139,11 +140,11 @@ private Q_SLOTS:
         if (!QFontDatabase::families().contains(mono))
             QSKIP("DejaVu Sans Mono is not installed");
         DocumentView view;
-        QTextDocument* doc = view.newDocument();
+        auto doc = DocumentWriter::fromPlainText(QString(), view.font());
         QTextCharFormat format;
         format.setFontFamilies({ mono });
-        QTextCursor(doc).insertText(QStringLiteral("mono"), format);
-        view.replaceDocument(doc);
+        QTextCursor(doc.get()).insertText(QStringLiteral("mono"), format);
+        view.showDocument(std::move(doc));
         view.setSelStart(0);
         view.setSelLength(4);
         view.setSelBold(true);

@@ -15,7 +15,9 @@
 #include "rtf/rtfreader.h"
 #include "support/testsupport.h"
 #include "text/textdecoding.h"
+#include "view/documenttext.h"
 #include "view/documentview.h"
+#include "view/documentwriter.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
@@ -290,14 +292,7 @@ class TestHostile : public QObject {
     {
         onSmallStack([&] {
             if (Rtf::looksLikeRtf(bytes)) {
-                QTextDocument document;
-                Rtf::read(bytes, &document);
-                *text = document.toRawText();
-                for (QChar& c : *text) {
-                    if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator
-                        || c.unicode() == 0xFDD0 || c.unicode() == 0xFDD1)
-                        c = u'\n';
-                }
+                *text = DocumentText::whole(DocumentWriter::fromRtf(bytes, QFont()).get());
             } else {
                 *text = TextDecoding::decode(bytes);
             }
@@ -595,9 +590,8 @@ private Q_SLOTS:
                 // Whatever the bytes start with, as the target reads them.
                 bool whole = false;
                 onSmallStack([&] {
-                    QTextDocument document;
-                    Rtf::read(bytes, &document);
-                    whole = document.toPlainText().size() + 1 == document.characterCount();
+                    const auto document = DocumentWriter::fromRtf(bytes, QFont());
+                    whole = document->toPlainText().size() + 1 == document->characterCount();
                 });
                 QVERIFY2(whole, qPrintable(file));
             } else {

@@ -3,6 +3,7 @@
 #include "rtf/rtfreader.h"
 #include "support/testsupport.h"
 #include "view/documentview.h"
+#include "view/documentwriter.h"
 
 #include <QDir>
 #include <QFile>
@@ -61,9 +62,7 @@ void TestRtfCorpus::corpusMatchesReferences()
         const QByteArray bytes = file.readAll();
         QVERIFY2(Rtf::looksLikeRtf(bytes), qPrintable(name));
         DocumentView view;
-        QTextDocument* document = view.newDocument();
-        Rtf::read(bytes, document);
-        view.replaceDocument(document);
+        view.showDocument(DocumentWriter::fromRtf(bytes, view.font()));
         QString text = view.Text();
         // A picture is one object character in the view; the reference text leaves pictures out.
         text.remove(QChar::ObjectReplacementCharacter);

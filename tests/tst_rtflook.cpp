@@ -4,6 +4,7 @@
 #include "rtf/rtfreader.h"
 #include "support/testsupport.h"
 #include "view/documentview.h"
+#include "view/documentwriter.h"
 #include "view/terminalfont.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -23,11 +24,9 @@ namespace {
 
 std::unique_ptr<QTextDocument> load(const QByteArray& rtf)
 {
-    auto document = std::make_unique<QTextDocument>();
     // The view's face is the document's default, as in the view.
-    document->setDefaultFont(TerminalFont::font());
+    auto document = DocumentWriter::fromRtf(rtf, TerminalFont::font());
     document->setDocumentMargin(0);
-    Rtf::read(rtf, document.get());
     document->setTextWidth(1000);
     // Lay the whole document out now.
     document->documentLayout()->blockBoundingRect(document->lastBlock());
@@ -418,18 +417,17 @@ void TestRtfLook::documentStartingWithATable()
 {
     TestSupport::closeAllWindows();
     DocumentView view;
-    QTextDocument* doc = view.newDocument();
-    Rtf::read("{\\rtf1\\trowd\\cellx1000\\cellx2000\\pard\\intbl alpha\\cell beta\\cell\\row"
-              "\\pard gamma\\par}",
-        doc);
-    view.replaceDocument(doc);
+    view.showDocument(
+        DocumentWriter::fromRtf("{\\rtf1\\trowd\\cellx1000\\cellx2000\\pard\\intbl alpha\\cell "
+                                "beta\\cell\\row\\pard gamma\\par}",
+            view.font()));
     view.resize(400, 300);
     view.show();
     const QString text = view.Text();
     // The view shows the table's first cell first; Text has only the table's start mark before
     // it, as at every table, and no paragraph of its own.
     QCOMPARE(text.indexOf(QStringLiteral("alpha")), 1);
-    QCOMPARE(doc->characterAt(0).unicode(), char16_t(0xFDD0));
+    QCOMPARE(view.document()->characterAt(0).unicode(), char16_t(0xFDD0));
     for (const char* word : { "alpha", "beta", "gamma" }) {
         const QString w = QLatin1String(word);
         const int at = text.indexOf(w);

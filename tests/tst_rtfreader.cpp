@@ -3,6 +3,8 @@
 #include "rtf/rtfreader.h"
 #include "support/testsupport.h"
 #include "view/documentview.h"
+#include "view/documentwriter.h"
+#include "view/terminalfont.h"
 
 #include <QBuffer>
 #include <QFontInfo>
@@ -18,9 +20,7 @@ namespace {
 
 std::unique_ptr<QTextDocument> load(const QByteArray& rtf)
 {
-    auto document = std::make_unique<QTextDocument>();
-    Rtf::read(rtf, document.get());
-    return document;
+    return DocumentWriter::fromRtf(rtf, TerminalFont::font());
 }
 
 QString textOf(const QByteArray& rtf) { return load(rtf)->toPlainText(); }
@@ -71,7 +71,6 @@ private Q_SLOTS:
     void boundedTables();
     void boundedPictures();
     void boundedTablesOfFontsAndColours();
-    void longParagraphs();
 };
 
 void TestRtfReader::detectsRtf()
@@ -453,16 +452,14 @@ void TestRtfReader::positionContractWithTablesAndPictures()
     TestSupport::closeAllWindows();
     const QByteArray png = imageData("PNG", Qt::red).toHex();
     DocumentView view;
-    QTextDocument* doc = view.newDocument();
-    Rtf::read("{\\rtf1 intro {\\pict\\pngblip " + png
+    view.showDocument(DocumentWriter::fromRtf("{\\rtf1 intro {\\pict\\pngblip " + png
             + "} alpha\\par"
               "\\trowd\\cellx1000\\cellx2000\\pard\\intbl beta\\cell {\\pict\\pngblip "
             + png
             + "}gamma\\cell\\row\\pard\\intbl\\itap1 x\\cell\\pard\\intbl\\itap2 delta\\nestcell"
               "{\\*\\nesttableprops\\trowd\\cellx500\\nestrow}\\pard\\intbl\\itap1\\cell\\row"
               "\\pard omega\\line end}",
-        doc);
-    view.replaceDocument(doc);
+        view.font()));
     view.show();
     const QString text = view.Text();
     QCOMPARE(text.count(QChar(0xFFFC)), 2);
@@ -478,7 +475,7 @@ void TestRtfReader::positionContractWithTablesAndPictures()
     }
     // Every character: the document's character at position i is character i of Text.
     for (int i = 0; i < text.size(); ++i) {
-        QChar c = doc->characterAt(i);
+        QChar c = view.document()->characterAt(i);
         if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator || c.unicode() == 0xFDD0
             || c.unicode() == 0xFDD1)
             c = u'\n';
@@ -632,26 +629,4 @@ void TestRtfReader::boundedTablesOfFontsAndColours()
     doc = load("{\\rtf1" + fonts + "}\\f5 \\'c0\\f1100 \\'c0}");
     // Fonts within the table keep their code page; those past it read as the document's.
     QCOMPARE(doc->toPlainText(), QString::fromUtf8("А\u00c0"));
-}
-
-void TestRtfReader::longParagraphs()
-{
-    // A long paragraph is written as several, broken where it has a space; the text is kept.
-    const QByteArray words = QByteArray("lorem ipsum ").repeated(5000);
-    auto doc = load("{\\rtf1 " + words + "}");
-    QVERIFY(doc->blockCount() > 5);
-    QString text = doc->toPlainText();
-    QCOMPARE(text.size(), words.size());
-    QCOMPARE(text.replace(u'\n', u' '), QString::fromLatin1(words));
-    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
-        QVERIFY(b.length() <= 8193);
-    QCOMPARE(doc->defaultTextOption().wrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
-
-    // A run with no space anywhere: the document wraps anywhere.
-    doc = load("{\\rtf1 " + QByteArray(30000, 'x') + "}");
-    QCOMPARE(doc->toPlainText().count(u'x'), 30000);
-    QCOMPARE(doc->defaultTextOption().wrapMode(), QTextOption::WrapAnywhere);
-    doc = load("{\\rtf1 " + QByteArray(9000, 'x') + "}");
-    QCOMPARE(doc->blockCount(), 2);
-    QVERIFY(doc->defaultTextOption().wrapMode() != QTextOption::WrapAnywhere);
 }

@@ -21,8 +21,5 @@ QString decode(QByteArrayView bytes);
 // marks where a table or cell begins or ends count as breaks): a long one cannot be wrapped at
 // word boundaries without trying every position of it.
 qsizetype longestUnbrokenRun(QStringView text);
-// Text with a longer run than this wraps anywhere rather than at word boundaries (the runs of
-// block art or of a dump without spaces), so that laying it out takes time in proportion to it.
-constexpr qsizetype LongestWordWrappedRun = 10000;
 
 } // namespace TextDecoding

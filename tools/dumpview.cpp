@@ -1,12 +1,16 @@
 // Loads a file exactly as the program's document view does and prints what the view holds: its
 // Text as UTF-8, or with --runs the formatting runs, one per line.
 //
-// usage: dumpview [--runs] [--shot IMAGE.png] FILE
+// usage: dumpview [--runs | --events] [--shot IMAGE.png] FILE
+//   --events prints what the RTF reader hands on, one event a line, instead.
 //   --shot also saves a picture of the view (800 x 600) as the program would show it.
+#include "content/recorder.h"
 #include "forms/apperror.h"
+#include "rtf/rtfreader.h"
 #include "view/documentview.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFontInfo>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -58,6 +62,29 @@ void printRuns(const QTextDocument* document)
     }
 }
 
+// The reader's events for an RTF file, one a line.
+int printEvents(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "dumpview: cannot read %s\n", qPrintable(path));
+        return 1;
+    }
+    const QByteArray bytes = file.readAll();
+    if (!Rtf::looksLikeRtf(bytes)) {
+        std::fprintf(
+            stderr, "dumpview: %s is not RTF; --events is for RTF files\n", qPrintable(path));
+        return 1;
+    }
+    Content::Recorder recorder;
+    Rtf::read(bytes, &recorder);
+    for (const QString& line : recorder.lines()) {
+        const QByteArray utf8 = (line + u'\n').toUtf8();
+        std::fwrite(utf8.constData(), 1, size_t(utf8.size()), stdout);
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -68,6 +95,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     const bool runs = args.removeAll(QStringLiteral("--runs")) > 0;
+    const bool events = args.removeAll(QStringLiteral("--events")) > 0;
     QString shot;
     const qsizetype shotAt = args.indexOf(QStringLiteral("--shot"));
     if (shotAt >= 0 && shotAt + 1 < args.size()) {
@@ -75,9 +103,11 @@ int main(int argc, char** argv)
         args.remove(shotAt, 2);
     }
     if (args.size() != 1) {
-        std::fputs("usage: dumpview [--runs] [--shot IMAGE.png] FILE\n", stderr);
+        std::fputs("usage: dumpview [--runs | --events] [--shot IMAGE.png] FILE\n", stderr);
         return 2;
     }
+    if (events && shot.isEmpty())
+        return printEvents(args.first());
     DocumentView view;
     try {
         view.LoadFile(args.first());
@@ -93,7 +123,9 @@ int main(int argc, char** argv)
             return 1;
         }
     }
-    if (runs) {
+    if (events) {
+        return printEvents(args.first());
+    } else if (runs) {
         printRuns(view.document());
     } else {
         const QByteArray text = view.Text().toUtf8();

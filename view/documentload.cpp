@@ -4,6 +4,7 @@
 #include "rtf/rtfreader.h"
 #include "text/textdecoding.h"
 #include "view/documentview.h"
+#include "view/documentwriter.h"
 
 #include <QFile>
 #include <QTextCursor>
@@ -97,13 +98,11 @@ QByteArray readRegularFile(const QString& path)
 void DocumentView::LoadFile(const QString& path)
 {
     QByteArray bytes = readRegularFile(path);
-    std::unique_ptr<QTextDocument> doc(newDocument());
     if (Rtf::looksLikeRtf(bytes)) {
-        Rtf::read(bytes, doc.get());
-    } else {
-        QString text = TextDecoding::decode(bytes);
-        bytes = QByteArray(); // the document is built from the text alone: give the memory back
-        setPlainContent(doc.get(), std::move(text));
+        showDocument(DocumentWriter::fromRtf(bytes, font()));
+        return;
     }
-    replaceDocument(doc.release());
+    QString text = TextDecoding::decode(bytes);
+    bytes = QByteArray(); // the document is built from the text alone: give the memory back
+    showDocument(DocumentWriter::fromPlainText(std::move(text), font()));
 }

@@ -2,9 +2,9 @@
 
 #include "forms/apperror.h"
 #include "forms/units.h"
-#include "rtf/rtfreader.h"
-#include "text/textdecoding.h"
 #include "view/celllayout.h"
+#include "view/documenttext.h"
+#include "view/documentwriter.h"
 #include "view/terminalfont.h"
 
 #include <QFontDatabase>
@@ -16,90 +16,7 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
-#include <QTextDocumentFragment>
-#include <QTextLayout>
 #include <cmath>
-
-namespace {
-// Prose wraps at word boundaries. A long run of characters with no break opportunity (a line of
-// block art or a dump without spaces) makes word wrapping try every position of the run, which
-// grows with the square of its length; such documents wrap anywhere instead.
-using TextDecoding::LongestWordWrappedRun;
-constexpr QTextOption::WrapMode DefaultWrap = QTextOption::WrapAtWordBoundaryOrAnywhere;
-
-// Lines of plain text are kept together in paragraphs of about this many characters, separated
-// within a paragraph by line separators: a document of 600,000 one-line paragraphs takes five
-// times as long to build as one of 10,000 grouped ones, and twice the memory once laid out.
-// Text() shows both kinds of break as '\n', so positions do not change.
-constexpr qsizetype GroupedLength = 4096;
-constexpr int KeptLayoutLength = 100000;
-
-// Plain text is laid out on the character grid; GLIMMER_LAYOUT=rich keeps the rich-text layout
-// for it too, so that benchmarks can compare the two.
-bool useCellLayout()
-{
-    static const bool rich = qgetenv("GLIMMER_LAYOUT") == "rich";
-    return !rich;
-}
-
-// What one pass over plain text learns while it groups the lines into paragraphs (see
-// GroupedLength): the longest run without a space, tab or line break, and each paragraph's
-// lines for the character grid.
-struct PlainShape {
-    qsizetype longestRun = 0;
-    // Empty when the text holds characters that the document turns into paragraph breaks of its
-    // own (carriage returns, paragraph or frame separators): the layout then measures it itself.
-    std::vector<CellLayout::Paragraph> paragraphs;
-};
-
-PlainShape groupLines(QString& text)
-{
-    PlainShape shape;
-    char16_t* const begin = reinterpret_cast<char16_t*>(text.data());
-    char16_t* const end = begin + text.size();
-    const char16_t* paragraphStart = begin;
-    qsizetype run = 0;
-    int glyphs = 0;
-    bool measurable = true;
-    CellLayout::Paragraph paragraph;
-    for (char16_t* c = begin; c != end; ++c) {
-        const char16_t u = *c;
-        if (u == u' ' || u == u'\t') {
-            shape.longestRun = qMax(shape.longestRun, run);
-            run = 0;
-            ++glyphs;
-            continue;
-        }
-        if (u != u'\n') {
-            ++run;
-            if (u == u'\r' || u == QChar::ParagraphSeparator || u == 0xFDD0 || u == 0xFDD1)
-                measurable = false;
-            glyphs += !QChar::isLowSurrogate(u);
-            continue;
-        }
-        shape.longestRun = qMax(shape.longestRun, run);
-        run = 0;
-        paragraph.longestLine = qMax(paragraph.longestLine, glyphs);
-        glyphs = 0;
-        if (c - paragraphStart < GroupedLength) {
-            *c = QChar::LineSeparator;
-            ++paragraph.lines;
-        } else {
-            paragraph.length = int(c - paragraphStart);
-            shape.paragraphs.push_back(paragraph);
-            paragraph = CellLayout::Paragraph();
-            paragraphStart = c + 1;
-        }
-    }
-    shape.longestRun = qMax(shape.longestRun, run);
-    paragraph.longestLine = qMax(paragraph.longestLine, glyphs);
-    paragraph.length = int(end - paragraphStart);
-    shape.paragraphs.push_back(paragraph);
-    if (!measurable)
-        shape.paragraphs.clear();
-    return shape;
-}
-}
 
 DocumentView::DocumentView(QWidget* parent)
     : QTextEdit(parent)
@@ -108,110 +25,36 @@ DocumentView::DocumentView(QWidget* parent)
     setAcceptRichText(false);
     setContextMenuPolicy(Qt::NoContextMenu);
     setLineWrapMode(QTextEdit::WidgetWidth);
-    setWordWrapMode(DefaultWrap);
     Units::setBackground(viewport(), Units::WindowBackground);
-    configureDocument(document(), DefaultWrap);
+    m_blank.setDefaultFont(font());
+    showDocument(DocumentWriter::fromPlainText(QString(), font()));
 }
 
-void DocumentView::configureDocument(QTextDocument* doc, QTextOption::WrapMode wrap) const
-{
-    // Marks and loads are not edits a user can take back; an undo history of them would only
-    // grow with every search.
-    doc->setUndoRedoEnabled(false);
-    doc->setDefaultFont(font());
-    doc->setDocumentMargin(2);
-    QTextOption option = doc->defaultTextOption();
-    option.setWrapMode(wrap);
-    // Tab stops every eight cells of the view's face, unless the document brings its own.
-    if (!doc->property(Rtf::OwnTabStopsProperty).toBool())
-        option.setTabStopDistance(8 * QFontMetricsF(font()).horizontalAdvance(QLatin1Char(' ')));
-    doc->setDefaultTextOption(option);
-}
-
-QTextDocument* DocumentView::newDocument() const
-{
-    auto* doc = new QTextDocument;
-    configureDocument(doc, DefaultWrap);
-    return doc;
-}
-
-void DocumentView::setPlainContent(QTextDocument* doc, QString text) const
-{
-    PlainShape shape = groupLines(text);
-    const bool longRun = shape.longestRun > LongestWordWrappedRun;
-    configureDocument(doc, longRun ? QTextOption::WrapAnywhere : DefaultWrap);
-    {
-        // In an edit block the cursor does not ask where its new place is on the screen, which
-        // would have the text engine go over the whole of the last paragraph.
-        QTextCursor cursor(doc);
-        cursor.beginEditBlock();
-        cursor.insertText(text);
-        cursor.endEditBlock();
-    }
-    if (useCellLayout()) {
-        doc->setDocumentLayout(new CellLayout(doc, std::move(shape.paragraphs)));
-        return;
-    }
-    // A paragraph is laid out as a whole; one that long would be taken apart and shaped afresh
-    // for every paint unless its layout is kept.
-    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
-        if (block.length() > KeptLayoutLength)
-            block.layout()->setCacheEnabled(true);
-    }
-}
-
-void DocumentView::replaceDocument(QTextDocument* doc)
+void DocumentView::showDocument(std::unique_ptr<QTextDocument> doc)
 {
     // The first document belongs to the editor itself, which deletes it on the switch; one we
     // put in place earlier is ours to delete.
     QTextDocument* old = document();
     const bool oldIsOurs = old && old->parent() == this;
-    const QTextOption::WrapMode wrap
-        = doc->defaultTextOption().wrapMode() == QTextOption::WrapAnywhere
-        ? QTextOption::WrapAnywhere
-        : DefaultWrap;
-    configureDocument(doc, wrap);
-    // The view applies its own wrap mode to every document it is given.
-    if (wordWrapMode() != wrap)
+    // The view applies its wrap mode to the document it shows. A change of mode is made while it
+    // shows an empty one, so that neither the old document nor the new one is laid out for it.
+    const QTextOption::WrapMode wrap = doc->defaultTextOption().wrapMode();
+    if (wordWrapMode() != wrap) {
+        setDocument(&m_blank);
         setWordWrapMode(wrap);
+    }
     doc->setParent(this);
-    setDocument(doc);
+    setDocument(doc.release());
     if (oldIsOurs)
         delete old;
     moveCursor(QTextCursor::Start);
 }
 
-namespace {
-// The document's own characters as the program's plain text: paragraph and line separators and
-// the marks where a table or cell begins and ends are each one '\n'; everything else, no-break
-// spaces included, stays the character it is, so position i of the text is selection position i.
-QString plainText(QString raw)
-{
-    char16_t* c = reinterpret_cast<char16_t*>(raw.data());
-    char16_t* const end = c + raw.size();
-    for (; c != end; ++c) {
-        switch (*c) {
-        case QChar::ParagraphSeparator:
-        case QChar::LineSeparator:
-        case 0xFDD0: // a frame (table, cell) begins
-        case 0xFDD1: // a frame ends
-            *c = u'\n';
-            break;
-        default:
-            break;
-        }
-    }
-    return raw;
-}
-}
-
-QString DocumentView::Text() const { return plainText(document()->toRawText()); }
+QString DocumentView::Text() const { return DocumentText::whole(document()); }
 
 void DocumentView::setText(const QString& text)
 {
-    QTextDocument* doc = newDocument();
-    setPlainContent(doc, text);
-    replaceDocument(doc);
+    showDocument(DocumentWriter::fromPlainText(text, font()));
 }
 
 QTextCursor DocumentView::selectionCursor() const
@@ -219,7 +62,7 @@ QTextCursor DocumentView::selectionCursor() const
     return m_batchDepth > 0 ? m_batchCursor : textCursor();
 }
 
-QString DocumentView::SelText() const { return plainText(selectionCursor().selectedText()); }
+QString DocumentView::SelText() const { return DocumentText::selected(selectionCursor()); }
 
 void DocumentView::setSelText(const QString& text)
 {

@@ -3,8 +3,10 @@
 #include <QKeySequence>
 #include <QList>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <cstdint>
+#include <memory>
 
 class CellLayout;
 
@@ -72,14 +74,8 @@ Q_SIGNALS:
     void fileDropped(const QString& path);
 
 public:
-    // Puts a new content in place in one step (used by the file loaders).
-    void replaceDocument(QTextDocument* document);
-    // Formats of an empty document in the view's font, for loaders that fill a new document.
-    QTextDocument* newDocument() const;
-    // Fills a new document with plain text, wrapped in the way that suits it. Lines are grouped
-    // into paragraphs of a few thousand characters (line separators inside, shown as '\n' by
-    // Text()), which makes large documents quick to build and lay out.
-    void setPlainContent(QTextDocument* document, QString text) const;
+    // Shows a document made for the view (view/documentwriter.h) in place of the one before.
+    void showDocument(std::unique_ptr<QTextDocument> document);
 
 protected:
     bool event(QEvent* event) override;
@@ -125,7 +121,6 @@ private:
     void showCaret();
     template <class Step> void keepCaretInView(Step&& step);
     bool moveInLongParagraph(QKeyEvent* event);
-    void configureDocument(QTextDocument* document, QTextOption::WrapMode wrap) const;
 
     QList<QKeySequence> m_reserved;
     int m_batchDepth = 0;
@@ -133,4 +128,6 @@ private:
     // Formats set on the batch's selection and not yet applied to it.
     QTextCharFormat m_pendingFormat;
     bool m_batchChangedText = false;
+    // Shown while the view changes its wrap mode between two documents.
+    QTextDocument m_blank;
 };

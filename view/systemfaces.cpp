@@ -1,9 +1,9 @@
-#include "rtf/rtfsystemfaces.h"
+#include "view/systemfaces.h"
 
 #include <QHash>
 #include <fontconfig/fontconfig.h>
 
-namespace Rtf::SystemFaces {
+namespace SystemFaces {
 
 namespace {
 
@@ -64,4 +64,4 @@ QString resolve(const QStringList& names, QFont::StyleHint hint, bool fixedPitch
     return *found;
 }
 
-} // namespace Rtf::SystemFaces
+} // namespace SystemFaces

@@ -7,11 +7,11 @@
 // Which installed face the system gives a request for faces by name, the way it answers any
 // program: names it has, names it knows another face for (fontconfig maps "Times New Roman" to a
 // face of the same metrics), then its own face for the kind of face asked for.
-namespace Rtf::SystemFaces {
+namespace SystemFaces {
 
 // The family drawn for the first of the names the system can satisfy, else for the hint
 // (serif, sans-serif, monospace, cursive, fantasy) and pitch; empty when the system has no
 // font configuration at all.
 QString resolve(const QStringList& names, QFont::StyleHint hint, bool fixedPitch);
 
-} // namespace Rtf::SystemFaces
+} // namespace SystemFaces

@@ -1,46 +1,20 @@
-#include "rtf/rtfbuilder.h"
+#include "view/rtfwriter.h"
 
 #include "forms/units.h"
 #include "text/textdecoding.h"
+#include "view/documenttext.h"
+#include "view/layoutbudget.h"
 
 #include <QTextDocument>
 #include <QTextTable>
 
-namespace Rtf {
+using Content::Border;
+using Content::CellDef;
+using Content::ParaProps;
+using namespace LayoutBudget;
 
-namespace {
-
-    // Tables deeper than this are written as the cells of the deepest one allowed. Laying out a
-    // table inside a table takes about twice as long as the same content one level up, so the
-    // depth is kept to what real documents use.
-    constexpr int MaxTableDepth = 4;
-    // A row with more cells than this goes on in the next row.
-    constexpr int MaxColumns = 64;
-    // The view lays a table out whole, nested tables and all, before it shows any of it; only
-    // the tables that come after it wait until they are scrolled to. Large tables are therefore
-    // written as several, one after the other, each of at most this many cells (filled or not),
-    // a cell counting twice for each level it is nested at.
-    constexpr qint64 MaxTableCost = 2000;
-    // Every cell costs time and memory for its own block and frame, many times the text it holds:
-    // past this many in a document, the rest of its tables are written as text, a tab after each
-    // cell and a line for each row.
-    constexpr qint64 MaxDocumentCells = 50000;
-    // Rows are added to a table in growing batches: adding one makes the table work out its grid
-    // afresh, so adding them one at a time would take time growing with the square of their
-    // number. The rows left over are removed when the table ends, which takes time growing with
-    // the square of their cells: a batch holds no more than this many.
-    constexpr int MaxBatchCells = 512;
-    // Paragraphs longer than this are written as several, broken at a space near the length
-    // where there is one: a paragraph is laid out whole, in memory many times its length.
-    constexpr qsizetype MaxBlockLength = 8192;
-    constexpr qsizetype SpaceSearch = 1024;
-    // Rows a vertical merge may span.
-    constexpr int MaxVerticalSpan = 500;
-
-} // namespace
-
-DocumentBuilder::DocumentBuilder(QTextDocument* document, Formats* formats)
-    : m_formats(formats)
+RtfWriter::RtfWriter(QTextDocument* document)
+    : m_pictures(document)
     , m_cursor(document)
 {
     m_cursor.movePosition(QTextCursor::End);
@@ -49,25 +23,42 @@ DocumentBuilder::DocumentBuilder(QTextDocument* document, Formats* formats)
     m_cursor.beginEditBlock();
 }
 
-void DocumentBuilder::addText(QStringView text, const CharState& state)
+void RtfWriter::font(int number, const Content::FontEntry& entry)
+{
+    m_formats.setFont(number, entry);
+}
+
+void RtfWriter::colorTable(const std::vector<Content::ColorEntry>& colors)
+{
+    m_formats.setColors(colors);
+}
+
+void RtfWriter::defaultTab(int twips) { m_formats.setDefaultTab(twips); }
+
+void RtfWriter::text(QStringView text, const Content::CharProps& chars)
 {
     if (text.isEmpty())
         return;
-    if (!m_runs.empty() && m_runs.back().image < 0 && m_runs.back().state == state) {
+    if (!m_runs.empty() && m_runs.back().image < 0 && m_runs.back().chars == chars) {
         m_runs.back().length += text.size();
     } else {
-        m_runs.push_back({ m_text.size(), text.size(), state, -1 });
+        m_runs.push_back({ m_text.size(), text.size(), chars, -1 });
     }
     m_text.append(text);
 }
 
-void DocumentBuilder::addImage(const QTextImageFormat& image)
+void RtfWriter::picture(const Content::Picture& picture)
 {
-    m_runs.push_back({ m_text.size(), 0, CharState(), int(m_images.size()) });
-    m_images.append(image);
+    const std::optional<QTextImageFormat> image = m_pictures.decode(picture);
+    if (!image)
+        return;
+    m_runs.push_back({ m_text.size(), 0, Content::CharProps(), int(m_images.size()) });
+    m_images.append(*image);
 }
 
-void DocumentBuilder::endParagraph(const ParaState& para, End end)
+bool RtfWriter::hasLongRun() const { return m_longestRun > LongestWordWrappedRun; }
+
+void RtfWriter::endParagraph(const ParaProps& para, End end)
 {
     int level = qMin(para.tableLevel(), MaxTableDepth);
     // A cell or row mark says by itself that the paragraph is in a table.
@@ -88,7 +79,7 @@ void DocumentBuilder::endParagraph(const ParaState& para, End end)
         enterCell();
     }
     if (hasContent() || end == End::Paragraph) {
-        m_cursor.setBlockFormat(m_formats->blockFormat(para));
+        m_cursor.setBlockFormat(m_formats.blockFormat(para));
         writeRuns();
     }
     switch (end) {
@@ -114,23 +105,17 @@ void DocumentBuilder::endParagraph(const ParaState& para, End end)
     case End::Document:
         closeTablesTo(0);
         m_cursor.endEditBlock();
-        if (m_longestRun > TextDecoding::LongestWordWrappedRun) {
-            // Wrapping at word boundaries would try every position of such a run, taking time
-            // growing with the square of its length: the document wraps anywhere, as plain text
-            // does.
-            QTextOption option = m_cursor.document()->defaultTextOption();
-            option.setWrapMode(QTextOption::WrapAnywhere);
-            m_cursor.document()->setDefaultTextOption(option);
-        }
+        if (m_endedAtSpace)
+            m_cursor.document()->setProperty(DocumentText::HasSpaceEnds, true);
         break;
     }
 }
 
-void DocumentBuilder::writeAsText(const ParaState& para, End end)
+void RtfWriter::writeAsText(const ParaProps& para, End end)
 {
     closeTablesTo(0);
     if (hasContent() || end == End::Paragraph) {
-        m_cursor.setBlockFormat(m_formats->blockFormat(para));
+        m_cursor.setBlockFormat(m_formats.blockFormat(para));
         writeRuns();
     }
     if (end == End::Cell || end == End::NestedCell)
@@ -139,7 +124,7 @@ void DocumentBuilder::writeAsText(const ParaState& para, End end)
         m_cursor.insertBlock();
 }
 
-void DocumentBuilder::closeTablesTo(int level)
+void RtfWriter::closeTablesTo(int level)
 {
     while (int(m_tables.size()) > level) {
         finishTable(m_tables.back());
@@ -150,16 +135,16 @@ void DocumentBuilder::closeTablesTo(int level)
         m_tableCost = 0;
 }
 
-void DocumentBuilder::finishTable(OpenTable& t)
+void RtfWriter::finishTable(OpenTable& t)
 {
     if (t.rows > t.row + 1)
         t.table->removeRows(t.row + 1, t.rows - t.row - 1);
     t.rows = t.row + 1;
 }
 
-qint64 DocumentBuilder::cellCost() const { return qint64(1) << (m_tables.size() - 1); }
+qint64 RtfWriter::cellCost() const { return qint64(1) << (m_tables.size() - 1); }
 
-void DocumentBuilder::openTablesTo(int level)
+void RtfWriter::openTablesTo(int level)
 {
     while (int(m_tables.size()) < level) {
         if (!m_tables.empty())
@@ -179,7 +164,7 @@ void DocumentBuilder::openTablesTo(int level)
     }
 }
 
-void DocumentBuilder::enterCell()
+void RtfWriter::enterCell()
 {
     OpenTable& t = m_tables.back();
     if (t.cellEnded && !t.rowEnded) {
@@ -230,37 +215,59 @@ void DocumentBuilder::enterCell()
     m_cursor = cell.lastCursorPosition();
 }
 
-void DocumentBuilder::insertText(QStringView text, const QTextCharFormat& format)
+void RtfWriter::insertText(QStringView text, const QTextCharFormat& format)
 {
-    while (text.size() > MaxBlockLength - m_cursor.positionInBlock()) {
-        const qsizetype room = qMax<qsizetype>(0, MaxBlockLength - m_cursor.positionInBlock());
-        qsizetype cut = room;
-        qsizetype skip = 0;
-        for (qsizetype i = room - 1; i >= 0 && i >= room - SpaceSearch; --i) {
+    // A block is laid out as a whole: a paragraph that grows past MaxBlockLength is ended at a
+    // space, near that length where there is one, else at the next. The space becomes the end of
+    // the block, which the view's text shows as the space it was (DocumentText).
+    for (;;) {
+        const qsizetype room = MaxBlockLength - m_cursor.positionInBlock();
+        if (text.size() <= room)
+            break;
+        qsizetype cut = -1;
+        for (qsizetype i = qMax<qsizetype>(room, 0) - 1; i >= 0 && i >= room - SpaceSearch; --i) {
             if (text[i] == u' ') {
                 cut = i;
-                skip = 1; // the space becomes the break
                 break;
             }
         }
+        if (cut < 0)
+            cut = text.indexOf(u' ', qMax<qsizetype>(room, 0));
+        if (cut < 0)
+            break;
         if (cut > 0)
             m_cursor.insertText(text.first(cut).toString(), format);
-        m_cursor.insertBlock();
-        text = text.sliced(cut + skip);
+        endBlockAtSpace();
+        text = text.sliced(cut + 1);
     }
     if (!text.isEmpty())
         m_cursor.insertText(text.toString(), format);
 }
 
-void DocumentBuilder::writeRuns()
+void RtfWriter::endBlockAtSpace()
+{
+    // The paragraph's space after is the last block's, its space before and first-line indent the
+    // first block's.
+    QTextBlockFormat ended = m_cursor.blockFormat();
+    QTextBlockFormat next = ended;
+    ended.setBottomMargin(0);
+    ended.setProperty(DocumentText::EndsAtSpace, true);
+    m_cursor.setBlockFormat(ended);
+    next.setTopMargin(0);
+    next.setTextIndent(0);
+    m_cursor.insertBlock(next, m_cursor.charFormat());
+    m_endedAtSpace = true;
+}
+
+void RtfWriter::writeRuns()
 {
     m_longestRun = qMax(m_longestRun, TextDecoding::longestUnbrokenRun(m_text));
     for (const Run& run : m_runs) {
         if (run.image >= 0)
             m_cursor.insertImage(m_images.at(run.image));
         else
-            insertText(QStringView(m_text).sliced(run.start, run.length),
-                m_formats->charFormat(run.state));
+            insertText(
+                QStringView(m_text).sliced(run.start, run.length), m_formats.charFormat(run.chars));
     }
     m_runs.clear();
     m_text.clear();
@@ -269,39 +276,38 @@ void DocumentBuilder::writeRuns()
 
 namespace {
 
-    void setSide(QTextTableCellFormat& f, const Border& b, const Formats& formats,
-        void (QTextTableCellFormat::*width)(qreal),
-        void (QTextTableCellFormat::*style)(QTextFrameFormat::BorderStyle),
-        void (QTextTableCellFormat::*brush)(const QBrush&))
-    {
-        if (b.style == Border::None) {
-            (f.*width)(0);
-            return;
-        }
-        // Hairlines and lines thinner than a pixel still show as one pixel.
-        (f.*width)(
-            qMax(1, Units::px(qBound(0, b.width, 1440))) * (b.style == Border::Double ? 3 : 1));
-        switch (b.style) {
-        case Border::Double:
-            (f.*style)(QTextFrameFormat::BorderStyle_Double);
-            break;
-        case Border::Dotted:
-            (f.*style)(QTextFrameFormat::BorderStyle_Dotted);
-            break;
-        case Border::Dashed:
-            (f.*style)(QTextFrameFormat::BorderStyle_Dashed);
-            break;
-        default:
-            (f.*style)(QTextFrameFormat::BorderStyle_Solid);
-            break;
-        }
-        const QColor color = formats.color(b.color);
-        (f.*brush)(color.isValid() ? QBrush(color) : QBrush(Qt::black));
+void setSide(QTextTableCellFormat& f, const Border& b, const TextFormats& formats,
+    void (QTextTableCellFormat::*width)(qreal),
+    void (QTextTableCellFormat::*style)(QTextFrameFormat::BorderStyle),
+    void (QTextTableCellFormat::*brush)(const QBrush&))
+{
+    if (b.style == Border::None) {
+        (f.*width)(0);
+        return;
     }
+    // Hairlines and lines thinner than a pixel still show as one pixel.
+    (f.*width)(qMax(1, Units::px(qBound(0, b.width, 1440))) * (b.style == Border::Double ? 3 : 1));
+    switch (b.style) {
+    case Border::Double:
+        (f.*style)(QTextFrameFormat::BorderStyle_Double);
+        break;
+    case Border::Dotted:
+        (f.*style)(QTextFrameFormat::BorderStyle_Dotted);
+        break;
+    case Border::Dashed:
+        (f.*style)(QTextFrameFormat::BorderStyle_Dashed);
+        break;
+    default:
+        (f.*style)(QTextFrameFormat::BorderStyle_Solid);
+        break;
+    }
+    const QColor color = formats.color(b.color);
+    (f.*brush)(color.isValid() ? QBrush(color) : QBrush(Qt::black));
+}
 
 } // namespace
 
-QTextTableCellFormat DocumentBuilder::cellFormat(int column) const
+QTextTableCellFormat RtfWriter::cellFormat(int column) const
 {
     QTextTableCellFormat f;
     const CellDef& cell = m_rowDef.cells[size_t(column)];
@@ -319,13 +325,13 @@ QTextTableCellFormat DocumentBuilder::cellFormat(int column) const
     const Border& right = cell.right.declared ? cell.right
         : last                                ? m_rowDef.right
                                               : m_rowDef.between;
-    setSide(f, top, *m_formats, &QTextTableCellFormat::setTopBorder,
+    setSide(f, top, m_formats, &QTextTableCellFormat::setTopBorder,
         &QTextTableCellFormat::setTopBorderStyle, &QTextTableCellFormat::setTopBorderBrush);
-    setSide(f, bottom, *m_formats, &QTextTableCellFormat::setBottomBorder,
+    setSide(f, bottom, m_formats, &QTextTableCellFormat::setBottomBorder,
         &QTextTableCellFormat::setBottomBorderStyle, &QTextTableCellFormat::setBottomBorderBrush);
-    setSide(f, left, *m_formats, &QTextTableCellFormat::setLeftBorder,
+    setSide(f, left, m_formats, &QTextTableCellFormat::setLeftBorder,
         &QTextTableCellFormat::setLeftBorderStyle, &QTextTableCellFormat::setLeftBorderBrush);
-    setSide(f, right, *m_formats, &QTextTableCellFormat::setRightBorder,
+    setSide(f, right, m_formats, &QTextTableCellFormat::setRightBorder,
         &QTextTableCellFormat::setRightBorderStyle, &QTextTableCellFormat::setRightBorderBrush);
     const CellDef::Alignment alignment = cell.alignment;
     if (alignment != CellDef::Top)
@@ -334,21 +340,7 @@ QTextTableCellFormat DocumentBuilder::cellFormat(int column) const
     return f;
 }
 
-bool RowDef::drawsAnything() const
-{
-    const auto declares = [](const Border& b) { return b.declared && b.style != Border::None; };
-    if (declares(top) || declares(left) || declares(bottom) || declares(right) || declares(inner)
-        || declares(between))
-        return true;
-    for (const CellDef& cell : cells) {
-        if (declares(cell.top) || declares(cell.left) || declares(cell.bottom)
-            || declares(cell.right) || cell.alignment != CellDef::Top)
-            return true;
-    }
-    return false;
-}
-
-void DocumentBuilder::finishRow(OpenTable& t)
+void RtfWriter::finishRow(OpenTable& t)
 {
     // Cells start with no borders and their text at the top: rows that ask for nothing else
     // are left as they are. The row's cells are known from writing them: asking the table for
@@ -369,7 +361,7 @@ void DocumentBuilder::finishRow(OpenTable& t)
     t.rowCells.clear();
 }
 
-void DocumentBuilder::setColumnWidths(OpenTable& t)
+void RtfWriter::setColumnWidths(OpenTable& t)
 {
     // The first row to give a column its width decides it; rows with other edges keep the grid.
     const int tableColumns = t.table->columns();
@@ -384,7 +376,7 @@ void DocumentBuilder::setColumnWidths(OpenTable& t)
     int left = m_rowDef.rowLeft;
     for (int c = 0; c < columns; ++c) {
         const int right = m_rowDef.cells[size_t(c)].rightEdge;
-        const int width = qBound(0, right - left, 1440 * 22);
+        const int width = qBound(0, right - left, MaxTwips);
         left = right;
         if (c >= t.widthsSet && width > 0)
             widths[c] = QTextLength(QTextLength::FixedLength, Units::px(width));
@@ -396,17 +388,17 @@ void DocumentBuilder::setColumnWidths(OpenTable& t)
 
 namespace {
 
-    // Cells merged away hold nothing in the documents writers make. Cells that do hold something
-    // are kept apart: the table would move their content, nested tables included, into the
-    // merged cell, and that is not safe with damaged input.
-    bool isEmpty(const QTextTableCell& cell)
-    {
-        return cell.isValid() && cell.firstPosition() == cell.lastPosition();
-    }
+// Cells merged away hold nothing in the documents writers make. Cells that do hold something
+// are kept apart: the table would move their content, nested tables included, into the
+// merged cell, and that is not safe with damaged input.
+bool isEmpty(const QTextTableCell& cell)
+{
+    return cell.isValid() && cell.firstPosition() == cell.lastPosition();
+}
 
 } // namespace
 
-void DocumentBuilder::mergeCells(OpenTable& t)
+void RtfWriter::mergeCells(OpenTable& t)
 {
     const int columns = qMin(int(m_rowDef.cells.size()), t.table->columns());
     if (int(t.verticalStart.size()) < columns)
@@ -442,5 +434,3 @@ void DocumentBuilder::mergeCells(OpenTable& t)
         t.table->mergeCells(start, c, t.row - start + 1, top.columnSpan());
     }
 }
-
-} // namespace Rtf

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QHashFunctions>
+#include <QtGlobal>
+#include <array>
+#include <cstdint>
+
+// What a document says of its characters and paragraphs, in the file's own units (half-points,
+// twips, numbers into its font and colour tables). Nothing here knows how it will be shown.
+namespace Content {
+
+struct CharProps {
+    enum Vertical : std::uint8_t { Baseline, Super, Sub };
+    // The underline styles a writer can ask for.
+    enum Underline : std::uint8_t {
+        NoLine,
+        Single,
+        Double,
+        Thick,
+        Words,
+        Dotted,
+        Dash,
+        DashDot,
+        DashDotDot,
+        Wave
+    };
+    enum Caps : std::uint8_t { AsWritten, AllCaps, SmallCaps };
+    int font = -1; // number in the font table, -1 for none
+    int halfPoints = 24; // size
+    int color = 0; // into the colour table, 0 auto
+    int highlight = 0; // into the colour table, 0 none
+    bool bold = false;
+    bool italic = false;
+    bool strike = false;
+    bool hidden = false; // text that is not shown
+    bool deleted = false; // a tracked deletion, not part of the text any more
+    Underline underline = NoLine;
+    Caps caps = AsWritten;
+    Vertical vertical = Baseline;
+
+    bool operator==(const CharProps&) const = default;
+};
+
+inline size_t qHash(const CharProps& s, size_t seed = 0)
+{
+    return qHashMulti(seed, s.font, s.halfPoints, s.color, s.highlight,
+        (s.bold << 0) | (s.italic << 1) | (s.strike << 2) | (s.hidden << 3) | (s.deleted << 4)
+            | (int(s.underline) << 8) | (int(s.caps) << 16) | (int(s.vertical) << 24));
+}
+
+// Paragraph properties; lengths in twips.
+struct ParaProps {
+    enum Align : std::uint8_t { Left, Center, Right, Justify };
+    Align align = Left;
+    int leftIndent = 0;
+    int rightIndent = 0;
+    int firstIndent = 0;
+    int spaceBefore = 0;
+    int spaceAfter = 0;
+    int nesting = 0; // table depth the paragraph declares
+    int lineSpacing = 0; // 0 single; above 0 at least, below 0 exactly that many twips
+    bool lineMultiple = false; // lineSpacing is in 240ths of a line instead
+    bool inTable = false;
+
+    // Tab stops, in twips from the left margin. Writers allow no more than 64; a paragraph with
+    // more than MaxTabs keeps its first ones.
+    enum TabKind : std::uint8_t { LeftTab, RightTab, CenterTab, DecimalTab };
+    static constexpr int MaxTabs = 32;
+    std::array<std::int32_t, MaxTabs> tabPositions {};
+    std::array<TabKind, MaxTabs> tabKinds {};
+    std::uint8_t tabCount = 0;
+    TabKind nextTabKind = LeftTab; // the kind the next stop gets
+
+    // How many tables deep the paragraph lies.
+    int tableLevel() const { return inTable ? qMax(1, nesting) : (nesting > 0 ? nesting : 0); }
+    bool operator==(const ParaProps&) const = default;
+};
+
+} // namespace Content

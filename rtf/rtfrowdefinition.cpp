@@ -1,0 +1,115 @@
+#include "rtf/rtfrowdefinition.h"
+
+namespace Rtf {
+
+using Content::Border;
+using Content::CellDef;
+
+void RowDefinition::property(Keyword word, int param, std::uint8_t value)
+{
+    switch (word) {
+    case Keyword::RowDefaults:
+        m_row = Content::RowDef();
+        m_pending = CellDef();
+        m_border = nullptr;
+        return;
+    case Keyword::CellEdge:
+        m_pending.rightEdge = param;
+        if (int(m_row.cells.size()) < Content::RowDef::MaxCells)
+            m_row.cells.push_back(m_pending);
+        m_pending = CellDef();
+        m_border = nullptr;
+        return;
+    case Keyword::BorderSide:
+        borderSide(BorderSide(value));
+        return;
+    case Keyword::BorderStyle:
+        if (m_border)
+            m_border->style = Border::Style(value);
+        return;
+    case Keyword::BorderWidth:
+        if (m_border)
+            m_border->width = param;
+        return;
+    case Keyword::BorderColor:
+        if (m_border)
+            m_border->color = param;
+        return;
+    case Keyword::RowLeft:
+        m_row.rowLeft = param;
+        return;
+    case Keyword::RowGap:
+        m_row.gap = param;
+        return;
+    case Keyword::CellFlag:
+        switch (CellFlag(value)) {
+        case CellFlag::MergeFirst:
+            m_pending.mergeFirst = true;
+            return;
+        case CellFlag::Merged:
+            m_pending.merged = true;
+            return;
+        case CellFlag::VerticalFirst:
+            m_pending.verticalFirst = true;
+            return;
+        case CellFlag::VerticalMerged:
+            m_pending.verticalMerged = true;
+            return;
+        case CellFlag::AlignTop:
+            m_pending.alignment = CellDef::Top;
+            return;
+        case CellFlag::AlignMiddle:
+            m_pending.alignment = CellDef::Middle;
+            return;
+        case CellFlag::AlignBottom:
+            m_pending.alignment = CellDef::Bottom;
+            return;
+        }
+        return;
+    default:
+        return;
+    }
+}
+
+void RowDefinition::borderSide(BorderSide side)
+{
+    switch (side) {
+    case BorderSide::CellTop:
+        m_border = &m_pending.top;
+        break;
+    case BorderSide::CellLeft:
+        m_border = &m_pending.left;
+        break;
+    case BorderSide::CellBottom:
+        m_border = &m_pending.bottom;
+        break;
+    case BorderSide::CellRight:
+        m_border = &m_pending.right;
+        break;
+    case BorderSide::RowTop:
+        m_border = &m_row.top;
+        break;
+    case BorderSide::RowLeft:
+        m_border = &m_row.left;
+        break;
+    case BorderSide::RowBottom:
+        m_border = &m_row.bottom;
+        break;
+    case BorderSide::RowRight:
+        m_border = &m_row.right;
+        break;
+    case BorderSide::RowInner:
+        m_border = &m_row.inner;
+        break;
+    case BorderSide::RowBetween:
+        m_border = &m_row.between;
+        break;
+    case BorderSide::Other:
+        m_border = nullptr;
+        return;
+    }
+    *m_border = Border();
+    m_border->declared = true;
+}
+
+} // namespace Rtf

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "content/tables.h"
+#include "rtf/rtfkeywords.h"
+
+namespace Rtf {
+
+// The definition of a table row as its words come: \trowd, \cellx, the sides, merges and
+// alignment of the cells, the row's sides, \trleft and \trgaph.
+class RowDefinition {
+public:
+    void property(Keyword word, int param, std::uint8_t value);
+    const Content::RowDef& row() const { return m_row; }
+
+private:
+    void borderSide(BorderSide side);
+
+    Content::RowDef m_row;
+    Content::CellDef m_pending; // the cell whose \cellx has not come yet
+    // The border the next style, width and colour words are for.
+    Content::Border* m_border = nullptr;
+};
+
+} // namespace Rtf

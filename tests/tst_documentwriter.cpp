@@ -1,0 +1,123 @@
+// The writer of the view's document: long RTF paragraphs are laid out as several blocks, and that
+// split shows nowhere (Text, SelText, positions, the clipboard, a search); the document comes
+// configured for the view.
+#include "find/highlightsearch.h"
+#include "support/testsupport.h"
+#include "view/documentview.h"
+#include "view/documentwriter.h"
+#include "view/layoutbudget.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QtTest>
+
+namespace {
+
+const QByteArray Phrase = "lorem ipsum dolor sit amet ";
+
+// Loads RTF bytes through a file, as File > Open does.
+void loadRtf(DocumentView& view, const QByteArray& rtf)
+{
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("long.rtf")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(rtf);
+    file.close();
+    view.LoadFile(file.fileName());
+}
+
+} // namespace
+
+class TestDocumentWriter : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { TestSupport::closeAllWindows(); }
+
+    void longParagraphKeepsItsText()
+    {
+        DocumentView view;
+        view.resize(600, 400);
+        view.show();
+        const QByteArray words = Phrase.repeated(800);
+        loadRtf(view, "{\\rtf1\\ansi " + words + "\\par}");
+        // The paragraph is laid out as several blocks ...
+        QVERIFY(view.document()->blockCount() > 3);
+        for (QTextBlock b = view.document()->begin(); b.isValid(); b = b.next())
+            QVERIFY(b.length() <= LayoutBudget::MaxBlockLength + 1);
+        // ... and reads as the one it is.
+        const QString text = view.Text();
+        QCOMPARE(text, QString::fromLatin1(words) + u'\n');
+        QCOMPARE(text.count(QStringLiteral("lorem ipsum")), 800);
+
+        // A selection across every block boundary reads as that part of Text, and Copy takes it.
+        const int from = 100;
+        const int length = int(text.size()) - 200;
+        view.setSelStart(from);
+        view.setSelLength(length);
+        QCOMPARE(view.SelText(), text.mid(from, length));
+        view.copy();
+        QCOMPARE(QApplication::clipboard()->text(), text.mid(from, length));
+
+        // A search finds every occurrence, those across a boundary too, at Text's positions.
+        QCOMPARE(HighlightSearch::markAll(view, QStringLiteral("amet lorem")), 799);
+        QCOMPARE(view.SelStart(), text.lastIndexOf(QStringLiteral("amet lorem")));
+        QCOMPARE(view.SelText(), QStringLiteral("amet lorem"));
+        QCOMPARE(view.Text(), text);
+    }
+
+    void longParagraphKeepsItsSpacingAndIndent()
+    {
+        // Space before and the first-line indent on the first block, space after on the last.
+        const auto doc = DocumentWriter::fromRtf(
+            "{\\rtf1 \\sb300\\sa600\\fi720 " + Phrase.repeated(800) + "\\par x}", QFont());
+        const QTextBlock first = doc->begin();
+        QTextBlock last = first;
+        while (last.next().isValid() && last.next().text() != QStringLiteral("x"))
+            last = last.next();
+        QVERIFY(first != last);
+        QVERIFY(first.blockFormat().topMargin() > 0);
+        QVERIFY(first.blockFormat().textIndent() > 0);
+        QCOMPARE(first.blockFormat().bottomMargin(), 0.0);
+        QCOMPARE(last.blockFormat().topMargin(), 0.0);
+        QCOMPARE(last.blockFormat().textIndent(), 0.0);
+        QVERIFY(last.blockFormat().bottomMargin() > 0);
+        QCOMPARE(doc->toPlainText().count(u'\n'), 1 + first.blockNumber() + last.blockNumber());
+    }
+
+    void runsWithoutSpaceStayWhole()
+    {
+        // No space to end a block at: the paragraph stays one, wrapped anywhere when the run is
+        // too long to wrap at words.
+        auto doc = DocumentWriter::fromRtf("{\\rtf1 " + QByteArray(9000, 'x') + "}", QFont());
+        QCOMPARE(doc->blockCount(), 1);
+        QCOMPARE(doc->toPlainText(), QString(9000, u'x'));
+        QVERIFY(doc->defaultTextOption().wrapMode() != QTextOption::WrapAnywhere);
+        doc = DocumentWriter::fromRtf("{\\rtf1 " + QByteArray(30000, 'x') + "}", QFont());
+        QCOMPARE(doc->defaultTextOption().wrapMode(), QTextOption::WrapAnywhere);
+    }
+
+    void documentsComeConfiguredForTheView()
+    {
+        const QFont face(QStringLiteral("Monospace"), 9);
+        for (const auto& doc : { DocumentWriter::fromPlainText(QStringLiteral("a\tb"), face),
+                 DocumentWriter::fromRtf("{\\rtf1\\deftab1440 a\\tab b}", face) }) {
+            QCOMPARE(doc->defaultFont(), face);
+            QVERIFY(!doc->isUndoRedoEnabled());
+            QCOMPARE(doc->documentMargin(), 2.0);
+        }
+        // Plain text has the view's tab stops, RTF its own (1440 twips: 96 pixels).
+        QCOMPARE(
+            DocumentWriter::fromPlainText(QString(), face)->defaultTextOption().tabStopDistance(),
+            DocumentWriter::tabDistance(face));
+        QCOMPARE(DocumentWriter::fromRtf("{\\rtf1\\deftab1440 x}", face)
+                     ->defaultTextOption()
+                     .tabStopDistance(),
+            96.0);
+    }
+};
+
+QTEST_MAIN(TestDocumentWriter)
+#include "tst_documentwriter.moc"

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <QTextFormat>
+
+class QTextCursor;
+class QTextDocument;
+
+// The view's document as the program's plain text: paragraph and line separators and the marks
+// where a table or cell begins and ends are each one '\n'; a paragraph end that the writer made
+// in place of a space, for the layout's sake, is that space again; everything else, no-break
+// spaces included, stays the character it is. Position i of the text is document position i.
+namespace DocumentText {
+
+// A block property: the block was ended at a space of the text, which its end stands for.
+constexpr int EndsAtSpace = QTextFormat::UserProperty + 1;
+// A document property: some block of the document has EndsAtSpace.
+inline constexpr char HasSpaceEnds[] = "glimmerHasSpaceEnds";
+
+QString whole(const QTextDocument* document);
+// The text of the cursor's selection.
+QString selected(const QTextCursor& cursor);
+
+} // namespace DocumentText

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QFont>
+#include <QString>
+#include <QTextDocument>
+#include <memory>
+
+// The one place where a document as read becomes the view's document: RTF through the events its
+// reader hands on, anything else as decoded plain text. The document comes back configured for the
+// view once (its face, margin, wrapping and tab stops, no undo history) and with the layout that
+// suits it; its text is exactly the text read (view/documenttext.h).
+namespace DocumentWriter {
+
+// face: the view's own, the default of the document.
+std::unique_ptr<QTextDocument> fromRtf(QByteArrayView bytes, const QFont& face);
+std::unique_ptr<QTextDocument> fromPlainText(QString text, const QFont& face);
+
+// How wide the view's default tab stops are in its face: eight cells.
+qreal tabDistance(const QFont& face);
+
+} // namespace DocumentWriter

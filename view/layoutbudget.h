@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QtGlobal>
+
+// What the view's layouts are given at the most, in one place. A document may ask for anything;
+// what it asks is shown within these bounds, so that laying it out takes time and memory in
+// proportion to what it holds. A bound changes how text is laid out, never what it says.
+namespace LayoutBudget {
+
+// Text sizes: the largest shown, 300 points. Larger text can have single characters wider than
+// the view's lines, which the text engine then lays out in time growing with the square of a run
+// that has no break opportunity.
+constexpr int MaxHalfPoints = 600;
+
+// Lengths a paragraph or a table may declare (indents, spacing, tab stops, cell widths, the
+// distance of default tab stops), in twips: a wide page, 22 inches.
+constexpr int MaxTwips = 1440 * 22;
+// Default tab stops are laid out across half of that.
+constexpr int DefaultTabsEnd = 1440 * 11;
+constexpr int MinDefaultTab = 15;
+
+// Prose wraps at word boundaries. A run of characters with no break opportunity longer than this
+// (block art, a dump without spaces) makes word wrapping try every position of the run, which
+// grows with the square of its length: documents with one wrap anywhere.
+constexpr qsizetype LongestWordWrappedRun = 10000;
+
+// Plain text: lines are kept together in paragraphs of about this many characters, separated
+// within a paragraph by line separators. A document of 600,000 one-line paragraphs takes five
+// times as long to build as one of 10,000 grouped ones, and twice the memory once laid out.
+constexpr qsizetype GroupedLength = 4096;
+// Plain paragraphs longer than this are never shaped whole: their visible rows are shaped one by
+// one, each at most MaxShapedRow characters.
+constexpr int LongBlock = 65536;
+constexpr int MaxShapedRow = 4096;
+
+// RTF paragraphs longer than this are laid out as several, each ended at a space near the length
+// where there is one (the space stays in the text; see DocumentText): a paragraph is laid out
+// whole, in memory many times its length.
+constexpr qsizetype MaxBlockLength = 8192;
+constexpr qsizetype SpaceSearch = 1024;
+
+// Tables deeper than this are written as the cells of the deepest one allowed. Laying out a table
+// inside a table takes about twice as long as the same content one level up.
+constexpr int MaxTableDepth = 4;
+// A row with more cells than this goes on in the next row.
+constexpr int MaxColumns = 64;
+// The view lays a table out whole, nested tables and all, before it shows any of it; only the
+// tables that come after it wait until they are scrolled to. Large tables are therefore written
+// as several, one after the other, each of at most this many cells (filled or not), a cell
+// counting twice for each level it is nested at.
+constexpr qint64 MaxTableCost = 2000;
+// Every cell costs time and memory for its own block and frame, many times the text it holds:
+// past this many in a document, the rest of its tables are written as text, a tab after each cell
+// and a line for each row.
+constexpr qint64 MaxDocumentCells = 50000;
+// Rows are added to a table in growing batches: adding one makes the table work out its grid
+// afresh, so adding them one at a time would take time growing with the square of their number.
+// The rows left over are removed when the table ends, which takes time growing with the square of
+// their cells: a batch holds no more than this many.
+constexpr int MaxBatchCells = 512;
+// Rows a vertical merge may span.
+constexpr int MaxVerticalSpan = 500;
+
+// Pictures: none shown larger than this each way (a hundred inches, in pixels), nor decoded
+// larger than MaxDecodedSide each way (a larger one is drawn scaled up); decoding one may need at
+// most MaxDecodePixels on the way, and a document's pictures together MaxDocumentPixels.
+constexpr int MaxPictureTwips = 1440 * 100;
+constexpr int MaxShownSide = 9600;
+constexpr int MaxDecodedSide = 4096;
+constexpr qint64 MaxDecodePixels = qint64(16) * 1024 * 1024;
+constexpr qint64 MaxDocumentPixels = qint64(8) * 1024 * 1024;
+
+} // namespace LayoutBudget

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "content/sink.h"
+#include "view/picturedecoder.h"
+#include "view/textformats.h"
+
+#include <QList>
+#include <QString>
+#include <QTextCursor>
+#include <QTextImageFormat>
+#include <QTextTableCell>
+#include <vector>
+
+class QTextDocument;
+class QTextTable;
+class QTextTableCellFormat;
+
+// Writes what an RTF reader hands on into the view's document, a paragraph at a time: a
+// paragraph's properties, its table nesting included, are only known when it ends, so its text
+// waits here until then. Tables become QTextTables; cells and rows are added as content reaches
+// them.
+class RtfWriter : public Content::Sink {
+public:
+    explicit RtfWriter(QTextDocument* document);
+
+    void font(int number, const Content::FontEntry& entry) override;
+    void colorTable(const std::vector<Content::ColorEntry>& colors) override;
+    void defaultTab(int twips) override;
+    void text(QStringView text, const Content::CharProps& chars) override;
+    void picture(const Content::Picture& picture) override;
+    void rowDefinition(const Content::RowDef& row) override { m_rowDef = row; }
+    void endParagraph(const Content::ParaProps& para, Content::ParagraphEnd end) override;
+
+    // What the document asks of the layout once written: its default tab stop distance (twips)
+    // and whether it has a run too long to wrap at word boundaries.
+    int defaultTabTwips() const { return m_formats.defaultTab(); }
+    bool hasLongRun() const;
+
+private:
+    using End = Content::ParagraphEnd;
+    struct Run {
+        qsizetype start;
+        qsizetype length;
+        Content::CharProps chars;
+        int image; // index into m_images, or -1 for text
+    };
+    struct OpenTable {
+        QTextTable* table = nullptr;
+        int row = 0; // where content goes now
+        int column = 0;
+        int rows = 1; // in the table, the spare ones at its end included
+        int columns = 1;
+        bool cellEnded = false; // the next content goes into the next cell
+        bool rowEnded = false; // ... into a new row
+        std::vector<int> verticalStart; // per column: the row a vertical merge began in, or -1
+        std::vector<QTextTableCell> rowCells; // the cells of the current row, as entered
+        // The formats given to the last row's cells and the definition they came from: rows
+        // defined alike share them.
+        std::vector<QTextTableCellFormat> cellFormats;
+        Content::RowDef formatsFrom;
+        int widthsSet = 0; // columns whose width a row has given
+    };
+
+    bool hasContent() const { return !m_runs.empty(); }
+    void closeTablesTo(int level);
+    void openTablesTo(int level);
+    // Writes the paragraph as plain text, a cell's end as a tab.
+    void writeAsText(const Content::ParaProps& para, End end);
+    // Removes the spare rows at the end of a table.
+    void finishTable(OpenTable& table);
+    // What a cell of the innermost table adds to the cost of laying out the outermost.
+    qint64 cellCost() const;
+    // Inserts text, ending the block at a space where the paragraph grows too long.
+    void insertText(QStringView text, const QTextCharFormat& format);
+    void endBlockAtSpace();
+    // Moves the cursor to where the next content of the innermost table goes.
+    void enterCell();
+    void writeRuns();
+    // Borders, widths and merges of the row just ended, from its definition.
+    void finishRow(OpenTable& table);
+    QTextTableCellFormat cellFormat(int column) const;
+    void setColumnWidths(OpenTable& table);
+    void mergeCells(OpenTable& table);
+
+    TextFormats m_formats;
+    PictureDecoder m_pictures;
+    QTextCursor m_cursor;
+    QString m_text;
+    std::vector<Run> m_runs;
+    QList<QTextImageFormat> m_images;
+    std::vector<OpenTable> m_tables;
+    qsizetype m_longestRun = 0; // without a space or line break
+    qint64 m_tableCost = 0; // of the outermost table open, spare rows included
+    qint64 m_cells = 0; // in the document, spare ones included
+    Content::RowDef m_rowDef;
+    bool m_endedAtSpace = false; // some block was ended at a space
+};

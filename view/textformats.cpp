@@ -1,0 +1,311 @@
+#include "view/textformats.h"
+
+#include "forms/units.h"
+#include "view/layoutbudget.h"
+#include "view/systemfaces.h"
+
+#include <QFont>
+#include <QList>
+#include <QTextOption>
+#include <algorithm>
+
+using Content::CharProps;
+using Content::FontFamily;
+using Content::ParaProps;
+
+namespace {
+
+// Code page 437: text in the DOS face.
+constexpr int OemCodePage = 437;
+
+// Faces with the signs and pictographs symbol fonts are turned into.
+const QStringList& symbolFamilies()
+{
+    static const QStringList families { QStringLiteral("DejaVu Sans"),
+        QStringLiteral("Noto Sans Symbols2"), QStringLiteral("Noto Sans Symbols"),
+        QStringLiteral("Symbola") };
+    return families;
+}
+
+QFont::StyleHint styleHint(FontFamily family)
+{
+    switch (family) {
+    case FontFamily::Roman:
+        return QFont::Serif;
+    case FontFamily::Swiss:
+        return QFont::SansSerif;
+    case FontFamily::Modern:
+        return QFont::TypeWriter;
+    case FontFamily::Script:
+        return QFont::Cursive;
+    case FontFamily::Decorative:
+        return QFont::Decorative;
+    case FontFamily::Any:
+    case FontFamily::Technical:
+        break;
+    }
+    return QFont::AnyStyle;
+}
+
+// The generic family fontconfig knows for a style hint: the last resort of a run's faces.
+QString genericFamily(QFont::StyleHint hint, bool fixed)
+{
+    if (fixed || hint == QFont::TypeWriter)
+        return QStringLiteral("monospace");
+    if (hint == QFont::Serif)
+        return QStringLiteral("serif");
+    if (hint == QFont::Cursive)
+        return QStringLiteral("cursive");
+    if (hint == QFont::Fantasy)
+        return QStringLiteral("fantasy");
+    return QStringLiteral("sans-serif");
+}
+
+bool isDosFace(const Content::FontEntry& font)
+{
+    return font.codePage == OemCodePage
+        || font.name.compare(QLatin1String("Terminal"), Qt::CaseInsensitive) == 0;
+}
+
+void setUnderline(QTextCharFormat& f, CharProps::Underline underline)
+{
+    switch (underline) {
+    case CharProps::NoLine:
+        return;
+    case CharProps::Single:
+    case CharProps::Double: // drawn single: the view has no double line
+    case CharProps::Thick:
+    case CharProps::Words:
+        f.setUnderlineStyle(QTextCharFormat::SingleUnderline);
+        return;
+    case CharProps::Dotted:
+        f.setUnderlineStyle(QTextCharFormat::DotLine);
+        return;
+    case CharProps::Dash:
+        f.setUnderlineStyle(QTextCharFormat::DashUnderline);
+        return;
+    case CharProps::DashDot:
+        f.setUnderlineStyle(QTextCharFormat::DashDotLine);
+        return;
+    case CharProps::DashDotDot:
+        f.setUnderlineStyle(QTextCharFormat::DashDotDotLine);
+        return;
+    case CharProps::Wave:
+        f.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+        return;
+    }
+}
+
+} // namespace
+
+void TextFormats::setFont(int number, const Content::FontEntry& entry)
+{
+    auto found = m_fonts.find(number);
+    if (found != m_fonts.end() && *found == entry)
+        return;
+    m_fonts.insert(number, entry);
+    m_haveLastChars = false;
+    for (auto it = m_made.begin(); it != m_made.end();) {
+        if (it.key().font == number)
+            it = m_made.erase(it);
+        else
+            ++it;
+    }
+}
+
+void TextFormats::setColors(const std::vector<Content::ColorEntry>& colors)
+{
+    m_colors.clear();
+    for (const Content::ColorEntry& c : colors)
+        m_colors.push_back(c.automatic ? QColor() : QColor(c.red, c.green, c.blue));
+    m_haveLastChars = false;
+    m_made.clear();
+}
+
+QColor TextFormats::color(int index) const
+{
+    if (index <= 0 || size_t(index) >= m_colors.size())
+        return QColor();
+    return m_colors[size_t(index)];
+}
+
+void TextFormats::setFace(QTextCharFormat& f, const CharProps& s) const
+{
+    const auto font = m_fonts.constFind(s.font);
+    if (font == m_fonts.cend() || isDosFace(*font))
+        return; // the view's own face
+    QStringList families;
+    QFont::StyleHint hint = styleHint(font->family);
+    bool fixed = font->pitch == 1 || (font->pitch == 0 && hint == QFont::TypeWriter);
+    if (font->symbolFace != Content::SymbolFace::None) {
+        families = symbolFamilies();
+        hint = QFont::SansSerif;
+        fixed = false;
+    } else {
+        // The face the system draws for the name, its alternative or the font's class, found
+        // the way the system finds it for any program: the text engine left to itself would
+        // take the first face it has for a name it does not know.
+        QStringList names;
+        if (!font->name.isEmpty())
+            names << font->name;
+        if (!font->altName.isEmpty())
+            names << font->altName;
+        const QString face = SystemFaces::resolve(names, hint, fixed);
+        families << (face.isEmpty() ? names : QStringList { face }) << genericFamily(hint, fixed);
+    }
+    // Every property the view's face would otherwise lend is set: its fixed pitch would make
+    // the system pick a monospace face for any name it does not have.
+    f.setFontFamilies(families);
+    // Shaping is left to the scripts that need it, as for the view's own face: kerning Latin
+    // text made documents twice as slow to lay out.
+    f.setFontStyleHint(hint, QFont::StyleStrategy(QFont::PreferDefault | QFont::PreferNoShaping));
+    f.setFontFixedPitch(fixed);
+}
+
+void TextFormats::setDefaultTab(int twips)
+{
+    m_defaultTab = qBound(LayoutBudget::MinDefaultTab, twips, LayoutBudget::MaxTwips);
+    m_haveLastPara = false;
+}
+
+QTextCharFormat TextFormats::charFormat(const CharProps& s)
+{
+    if (m_haveLastChars && s == m_lastChars)
+        return m_lastCharFormat;
+    auto made = m_made.constFind(s);
+    // Damaged documents can ask for any number of formats; the cache stays small.
+    if (made == m_made.cend() && m_made.size() < 4096)
+        made = m_made.insert(s, makeCharFormat(s));
+    m_lastChars = s;
+    m_lastCharFormat = made == m_made.cend() ? makeCharFormat(s) : *made;
+    m_haveLastChars = true;
+    return m_lastCharFormat;
+}
+
+QTextCharFormat TextFormats::makeCharFormat(const CharProps& s) const
+{
+    QTextCharFormat f;
+    setFace(f, s);
+    if (s.halfPoints > 0)
+        f.setFontPointSize(qBound(1, s.halfPoints, LayoutBudget::MaxHalfPoints) / 2.0);
+    if (s.bold)
+        f.setFontWeight(QFont::Bold);
+    if (s.italic)
+        f.setFontItalic(true);
+    setUnderline(f, s.underline);
+    if (s.caps == CharProps::AllCaps)
+        f.setFontCapitalization(QFont::AllUppercase);
+    else if (s.caps == CharProps::SmallCaps)
+        f.setFontCapitalization(QFont::SmallCaps);
+    if (s.strike)
+        f.setFontStrikeOut(true);
+    if (s.vertical == CharProps::Super)
+        f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+    else if (s.vertical == CharProps::Sub)
+        f.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+    const QColor fg = color(s.color);
+    if (fg.isValid())
+        f.setForeground(fg);
+    const QColor bg = color(s.highlight);
+    if (bg.isValid())
+        f.setBackground(bg);
+    return f;
+}
+
+QTextBlockFormat TextFormats::blockFormat(const ParaProps& s)
+{
+    if (!m_haveLastPara || !(s == m_lastPara)) {
+        m_lastPara = s;
+        m_lastBlockFormat = makeBlockFormat(s);
+        m_haveLastPara = true;
+    }
+    return m_lastBlockFormat;
+}
+
+QTextBlockFormat TextFormats::makeBlockFormat(const ParaProps& s) const
+{
+    QTextBlockFormat f;
+    switch (s.align) {
+    case ParaProps::Left:
+        f.setAlignment(Qt::AlignLeft);
+        break;
+    case ParaProps::Center:
+        f.setAlignment(Qt::AlignHCenter);
+        break;
+    case ParaProps::Right:
+        f.setAlignment(Qt::AlignRight);
+        break;
+    case ParaProps::Justify:
+        f.setAlignment(Qt::AlignJustify);
+        break;
+    }
+    // Indents far outside a page are damage, not layout.
+    constexpr int limit = LayoutBudget::MaxTwips;
+    f.setLeftMargin(Units::px(qBound(0, s.leftIndent, limit)));
+    f.setRightMargin(Units::px(qBound(0, s.rightIndent, limit)));
+    f.setTextIndent(Units::px(qBound(-limit, s.firstIndent, limit)));
+    f.setTopMargin(Units::px(qBound(0, s.spaceBefore, limit)));
+    f.setBottomMargin(Units::px(qBound(0, s.spaceAfter, limit)));
+    // Anything taller than a page is damage.
+    const int spacing = qBound(-limit, s.lineSpacing, limit);
+    if (spacing != 0 && s.lineMultiple)
+        f.setLineHeight(qAbs(spacing) * 100.0 / 240, QTextBlockFormat::ProportionalHeight);
+    else if (spacing > 0)
+        f.setLineHeight(Units::px(spacing), QTextBlockFormat::MinimumHeight);
+    else if (spacing < 0)
+        f.setLineHeight(Units::px(-spacing), QTextBlockFormat::FixedHeight);
+    // Paragraphs without stops of their own use the view's: a list of stops in every paragraph
+    // format makes the document twice as slow to build and lay out.
+    if (s.tabCount > 0 || s.firstIndent < 0)
+        setTabs(f, s);
+    return f;
+}
+
+void TextFormats::setTabs(QTextBlockFormat& f, const ParaProps& s) const
+{
+    // Stops are measured from the margin, the view's from where the paragraph's first line
+    // starts (its indents). After the paragraph's own stops come the document's default ones, as
+    // far as a wide page reaches.
+    constexpr int pageWidth = LayoutBudget::MaxTwips;
+    constexpr int defaultStopsEnd = LayoutBudget::DefaultTabsEnd;
+    const int indent = qBound(0, s.leftIndent, pageWidth);
+    const int origin = qBound(0, indent + qBound(-pageWidth, s.firstIndent, pageWidth), pageWidth);
+    QList<QTextOption::Tab> tabs;
+    // A hanging first line has a stop of its own where the other lines start.
+    int last = origin;
+    if (indent > origin) {
+        tabs.append(QTextOption::Tab(Units::px(indent - origin), QTextOption::LeftTab));
+        last = indent;
+    }
+    for (int i = 0; i < s.tabCount; ++i) {
+        const int at = s.tabPositions[i];
+        if (at <= origin || at > pageWidth)
+            continue;
+        QTextOption::Tab tab;
+        tab.position = Units::px(at - origin);
+        switch (s.tabKinds[i]) {
+        case ParaProps::LeftTab:
+            tab.type = QTextOption::LeftTab;
+            break;
+        case ParaProps::RightTab:
+            tab.type = QTextOption::RightTab;
+            break;
+        case ParaProps::CenterTab:
+            tab.type = QTextOption::CenterTab;
+            break;
+        case ParaProps::DecimalTab:
+            tab.type = QTextOption::DelimiterTab;
+            tab.delimiter = QLatin1Char('.');
+            break;
+        }
+        tabs.append(tab);
+        last = qMax(last, at);
+    }
+    std::sort(tabs.begin(), tabs.end(), [](const QTextOption::Tab& a, const QTextOption::Tab& b) {
+        return a.position < b.position;
+    });
+    for (int at = (last / m_defaultTab + 1) * m_defaultTab; at <= defaultStopsEnd;
+         at += m_defaultTab)
+        tabs.append(QTextOption::Tab(Units::px(at - origin), QTextOption::LeftTab));
+    f.setTabPositions(tabs);
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "content/properties.h"
+#include "content/resources.h"
+
+#include <QColor>
+#include <QHash>
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+#include <vector>
+
+// What the properties of a document as read become in the view's document: character and block
+// formats, with the faces the system draws the document's fonts in.
+class TextFormats {
+public:
+    // A new entry for a font number forgets only the formats made for that number.
+    void setFont(int number, const Content::FontEntry& entry);
+    void setColors(const std::vector<Content::ColorEntry>& colors);
+    // The distance of the tab stops after a paragraph's own, in twips.
+    void setDefaultTab(int twips);
+    int defaultTab() const { return m_defaultTab; }
+
+    // Colour n of the table; invalid (auto) for 0, an auto entry or a number out of range.
+    QColor color(int index) const;
+    QTextCharFormat charFormat(const Content::CharProps& chars);
+    QTextBlockFormat blockFormat(const Content::ParaProps& para);
+
+private:
+    // The face of a run: the font table's face resolved the way the system resolves any face
+    // that is not installed, never the view's DOS face unless the run asks for that face.
+    void setFace(QTextCharFormat& format, const Content::CharProps& chars) const;
+    void setTabs(QTextBlockFormat& format, const Content::ParaProps& para) const;
+    QTextCharFormat makeCharFormat(const Content::CharProps& chars) const;
+    QTextBlockFormat makeBlockFormat(const Content::ParaProps& para) const;
+
+    QHash<int, Content::FontEntry> m_fonts;
+    std::vector<QColor> m_colors;
+    int m_defaultTab = 720;
+    // Every conversion made: a format given again shares its data, which the document then
+    // recognises without comparing it afresh. Runs in one format follow each other, so the last
+    // conversion is kept apart too.
+    QHash<Content::CharProps, QTextCharFormat> m_made;
+    Content::CharProps m_lastChars;
+    QTextCharFormat m_lastCharFormat;
+    bool m_haveLastChars = false;
+    Content::ParaProps m_lastPara;
+    QTextBlockFormat m_lastBlockFormat;
+    bool m_haveLastPara = false;
+};
