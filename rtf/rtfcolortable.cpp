@@ -12,8 +12,9 @@ void ColorTable::start()
     m_components[Red] = m_components[Green] = m_components[Blue] = -1;
 }
 
-void ColorTable::setComponent(Component component, int value)
+void ColorTable::property(Keyword word, int value)
 {
+    const Component component = word == Keyword::Red ? Red : word == Keyword::Green ? Green : Blue;
     m_components[component] = qBound(0, value, 255);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "content/resources.h"
+#include "rtf/rtfkeywords.h"
 
 #include <QByteArrayView>
 #include <vector>
@@ -19,13 +20,14 @@ public:
     static constexpr int MaxColors = 1000;
 
     void start();
-    enum Component { Red, Green, Blue };
-    void setComponent(Component component, int value);
+    // \red, \green and \blue of the entry.
+    void property(Keyword word, int value);
     void text(QByteArrayView bytes);
     // The table has ended: it is handed on.
     void finish(Content::Sink* sink);
 
 private:
+    enum Component { Red, Green, Blue };
     void endEntry();
 
     std::vector<Content::ColorEntry> m_colors;

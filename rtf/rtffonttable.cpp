@@ -24,18 +24,32 @@ void FontTable::beginEntry(int number)
     m_name.clear();
 }
 
+void FontTable::property(Keyword word, int param, std::uint8_t value)
+{
+    switch (word) {
+    case Keyword::FontCharset:
+        return setCharset(param);
+    case Keyword::FontCodePage:
+        if (param > 0 && param < 65536)
+            current().codePage = param;
+        return;
+    case Keyword::FontFamily:
+        current().family = Content::FontFamily(value);
+        return;
+    case Keyword::FontPitch:
+        current().pitch = qBound(0, param, 2);
+        return;
+    default:
+        return;
+    }
+}
+
 void FontTable::setCharset(int charset)
 {
     Content::FontEntry& font = current();
     // \cpg, where given, names the code page more exactly than the set.
     if (font.codePage == 0 || font.codePage == CodePage::forCharset(0))
         font.codePage = CodePage::forCharset(charset);
-}
-
-void FontTable::setCodePage(int codePage)
-{
-    if (codePage > 0 && codePage < 65536)
-        current().codePage = codePage;
 }
 
 void FontTable::text(QByteArrayView bytes)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "content/resources.h"
+#include "rtf/rtfkeywords.h"
 
 #include <QByteArrayView>
 #include <QHash>
@@ -33,10 +34,8 @@ public:
 
     // \fN inside the table: the entry that the words and text that follow describe.
     void beginEntry(int number);
-    void setFamily(Content::FontFamily family) { current().family = family; }
-    void setPitch(int pitch) { current().pitch = qBound(0, pitch, 2); }
-    void setCharset(int charset);
-    void setCodePage(int codePage);
+    // \fcharset, \cpg, the family words and \fprq of the entry.
+    void property(Keyword word, int param, std::uint8_t value);
     // The entry's name runs up to ';' (or the entry's end), in the font's code page.
     void text(QByteArrayView bytes);
     // Text of {\*\falt ...}.
@@ -50,6 +49,7 @@ public:
 
 private:
     Content::FontEntry& current();
+    void setCharset(int charset);
     void endName();
 
     TextDecoder* m_decoder;

@@ -100,6 +100,89 @@ namespace {
     void unicodeSkip(GroupState& s, int param, bool) { s.unicodeSkip = qBound(0, param, 16); }
     void paragraphDefaults(GroupState& s, int, bool) { s.para = ParaProps(); }
 
+    WordKind kindOf(Keyword word)
+    {
+        switch (word) {
+        case Keyword::Unknown:
+            return WordKind::Ignored;
+        case Keyword::Setter:
+            return WordKind::Setter;
+        case Keyword::Par:
+        case Keyword::Line:
+        case Keyword::Tab:
+        case Keyword::Page:
+        case Keyword::Sect:
+        case Keyword::Column:
+        case Keyword::Cell:
+        case Keyword::Row:
+        case Keyword::NestCell:
+        case Keyword::NestRow:
+        case Keyword::Unicode:
+        case Keyword::Bin:
+        case Keyword::Character:
+            return WordKind::Text;
+        case Keyword::DefaultTab:
+        case Keyword::Plain:
+        case Keyword::Font:
+        case Keyword::AnsiCodePage:
+        case Keyword::DefaultFont:
+        case Keyword::Ansi:
+        case Keyword::Mac:
+        case Keyword::Pc:
+        case Keyword::Pca:
+            return WordKind::Document;
+        case Keyword::FontCharset:
+        case Keyword::FontCodePage:
+        case Keyword::FontFamily:
+        case Keyword::FontPitch:
+            return WordKind::FontTable;
+        case Keyword::Red:
+        case Keyword::Green:
+        case Keyword::Blue:
+            return WordKind::ColorTable;
+        case Keyword::RowDefaults:
+        case Keyword::CellEdge:
+        case Keyword::BorderSide:
+        case Keyword::BorderStyle:
+        case Keyword::BorderWidth:
+        case Keyword::BorderColor:
+        case Keyword::RowLeft:
+        case Keyword::RowGap:
+        case Keyword::CellFlag:
+            return WordKind::Row;
+        case Keyword::FootnoteMark:
+        case Keyword::NoteKinds:
+        case Keyword::FootnoteStyle:
+        case Keyword::EndnoteStyle:
+        case Keyword::FootnoteStart:
+        case Keyword::EndnoteStart:
+            return WordKind::Note;
+        case Keyword::PngBlip:
+        case Keyword::JpegBlip:
+        case Keyword::MetafileBlip:
+        case Keyword::BitmapBlip:
+        case Keyword::PicWidthGoal:
+        case Keyword::PicHeightGoal:
+        case Keyword::PicScaleX:
+        case Keyword::PicScaleY:
+        case Keyword::PicWidth:
+        case Keyword::PicHeight:
+            return WordKind::Picture;
+        case Keyword::FontTable:
+        case Keyword::FieldInstruction:
+        case Keyword::AltFontName:
+        case Keyword::ColorTable:
+        case Keyword::Picture:
+        case Keyword::ShapePicture:
+        case Keyword::ListText:
+        case Keyword::PnText:
+        case Keyword::SkippedDestination:
+        case Keyword::TextDestination:
+            return WordKind::Destination;
+        }
+        return WordKind::Ignored;
+    }
+
     using V = CharProps::Vertical;
     using A = ParaProps::Align;
 
@@ -109,13 +192,14 @@ namespace {
             Table t;
             auto word = [&t](const char* name, Keyword k) { t.emplace(name, KeywordInfo { k }); };
             auto setter = [&t](const char* name, Setter set) {
-                t.emplace(name, KeywordInfo { Keyword::Setter, set });
+                t.emplace(name, KeywordInfo { Keyword::Setter, WordKind::Setter, set });
             };
             auto character = [&t](const char* name, char16_t c) {
-                t.emplace(name, KeywordInfo { Keyword::Character, nullptr, c });
+                t.emplace(name, KeywordInfo { Keyword::Character, WordKind::Text, nullptr, c });
             };
             auto coded = [&t](const char* name, Keyword k, auto value) {
-                t.emplace(name, KeywordInfo { k, nullptr, 0, std::uint8_t(value) });
+                t.emplace(
+                    name, KeywordInfo { k, WordKind::Ignored, nullptr, 0, std::uint8_t(value) });
             };
 
             // Text and breaks
@@ -325,6 +409,8 @@ namespace {
             word("picw", Keyword::PicWidth);
             word("pich", Keyword::PicHeight);
 
+            for (auto& [name, info] : t)
+                info.kind = kindOf(info.word);
             t.max_load_factor(0.5f);
             t.rehash(t.size() * 2);
             return t;

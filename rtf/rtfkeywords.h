@@ -114,12 +114,27 @@ enum class CellFlag : std::uint8_t {
     AlignBottom,
 };
 
+// Which part of the reader a word is for.
+enum class WordKind : std::uint8_t {
+    Ignored,
+    Setter, // formatting of the group: KeywordInfo::set
+    Text, // characters, breaks and ends of paragraphs, cells and rows
+    Document, // code pages, default font, default tab stops, \plain and \f
+    FontTable,
+    ColorTable,
+    Row,
+    Note,
+    Picture,
+    Destination,
+};
+
 // What a control word does to the formatting of its group, given its parameter (hasParam false
 // when the word has none).
 using Setter = void (*)(GroupState& state, int param, bool hasParam);
 
 struct KeywordInfo {
     Keyword word = Keyword::Unknown;
+    WordKind kind = WordKind::Ignored;
     Setter set = nullptr; // for Keyword::Setter
     char16_t character = 0; // for Keyword::Character
     // Which of its kind the word names: a BorderSide, a Content::Border::Style, a CellFlag, a

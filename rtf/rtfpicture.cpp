@@ -12,6 +12,45 @@ bool PictureReader::room(qsizetype bytes)
     return true;
 }
 
+void PictureReader::property(Keyword word, int param)
+{
+    Content::Picture& p = m_picture;
+    switch (word) {
+    case Keyword::PngBlip:
+        p.kind = Content::Picture::Png;
+        return;
+    case Keyword::JpegBlip:
+        p.kind = Content::Picture::Jpeg;
+        return;
+    case Keyword::MetafileBlip:
+        p.kind = Content::Picture::Metafile;
+        return;
+    case Keyword::BitmapBlip:
+        p.kind = Content::Picture::Bitmap;
+        return;
+    case Keyword::PicWidthGoal:
+        p.widthGoal = param;
+        return;
+    case Keyword::PicHeightGoal:
+        p.heightGoal = param;
+        return;
+    case Keyword::PicScaleX:
+        p.scaleX = param;
+        return;
+    case Keyword::PicScaleY:
+        p.scaleY = param;
+        return;
+    case Keyword::PicWidth:
+        p.width = param;
+        return;
+    case Keyword::PicHeight:
+        p.height = param;
+        return;
+    default:
+        return;
+    }
+}
+
 void PictureReader::addHex(QByteArrayView text)
 {
     QByteArray& data = m_picture.data;

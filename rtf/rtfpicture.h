@@ -1,6 +1,7 @@
 #pragma once
 
 #include "content/resources.h"
+#include "rtf/rtfkeywords.h"
 
 #include <QByteArrayView>
 
@@ -18,7 +19,8 @@ public:
     {
     }
 
-    void setKind(Content::Picture::Kind kind) { m_picture.kind = kind; }
+    // The kind and size words of the picture.
+    void property(Keyword word, int param);
     // Hex digits of the picture data; anything else in the text is ignored.
     void addHex(QByteArrayView text);
     // Raw bytes given through \bin.

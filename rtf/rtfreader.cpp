@@ -22,6 +22,25 @@ namespace {
 
     using Content::ParagraphEnd;
 
+    // The code page \ansi, \mac, \pc, \pca or \ansicpgN sets for the document.
+    int documentCodePage(Keyword word, int param, int current)
+    {
+        switch (word) {
+        case Keyword::AnsiCodePage:
+            return param > 0 && param < 65536 ? param : current;
+        case Keyword::Ansi:
+            return CodePage::Ansi;
+        case Keyword::Mac:
+            return 10000;
+        case Keyword::Pc:
+            return CodePage::Oem;
+        case Keyword::Pca:
+            return 850;
+        default:
+            return current;
+        }
+    }
+
     // Reads one document: the token loop, the group stack, and the dispatch of each control word
     // to the destination or property it is for.
     class Reader {
@@ -55,16 +74,15 @@ namespace {
         void character(char16_t c);
         void endParagraph(ParagraphEnd end);
         void finishDocument();
-        // Takes the rest of the current group without looking at it (braces counted, \bin data
-        // stepped over) and ends it.
+        // Takes the rest of the current group without looking at it and ends it.
         void skipGroup();
-        // Reads the fallback characters that follow \uN.
-        void skipFallback(int count);
 
-        // The words of the document's code pages, the font table and \f, \plain.
-        void fontWord(Keyword word, int param, std::uint8_t value);
+        // Breaks, characters by name or number, \bin data.
+        void textWord(const KeywordInfo& info, const Token& token);
+        // The document's code page, default font and tab stops, \plain and \f.
+        void documentWord(Keyword word, int param);
+        void setDocumentCodePage(int codePage);
         void setFont(int number);
-        void pictureWord(Keyword word, int param);
         void noteMark();
         void fieldEnded();
 
@@ -199,67 +217,17 @@ namespace {
     {
         m_text.flush(state());
         m_nextIsIgnorable = false;
-        std::int64_t depth = 1;
-        for (;;) {
-            const Token token = m_tokens.next();
-            switch (token.kind) {
-            case Token::End:
-                return; // run() ends the document on the next token
-            case Token::GroupStart:
-                ++depth;
-                break;
-            case Token::GroupEnd:
-                if (--depth == 0) {
-                    m_stack.pop();
-                    return;
-                }
-                break;
-            case Token::Word:
-                if (token.text == "bin" && token.hasParam)
-                    m_tokens.takeBytes(token.param);
-                break;
-            default:
-                break;
-            }
-        }
-    }
-
-    void Reader::skipFallback(int count)
-    {
-        // Each \'hh, control word, control symbol and character counts as one; a brace ends the
-        // fallback early and is read as usual.
-        while (count > 0) {
-            const qsizetype before = m_tokens.position();
-            const Token token = m_tokens.next();
-            switch (token.kind) {
-            case Token::End:
-                return;
-            case Token::GroupStart:
-            case Token::GroupEnd:
-                // Not consumed: step back so that the main loop reads it.
-                m_tokens.rewind(before);
-                return;
-            case Token::Text:
-                if (token.text.size() > count) {
-                    text(token.text.sliced(count));
-                    return;
-                }
-                count -= int(token.text.size());
-                break;
-            case Token::Word:
-                if (token.text == "bin" && token.hasParam)
-                    m_tokens.takeBytes(token.param);
-                --count;
-                break;
-            default:
-                --count;
-                break;
-            }
-        }
+        if (m_tokens.skipGroup())
+            m_stack.pop();
+        // else the bytes have ended: run() ends the document on the next token
     }
 
     void Reader::enterDestination(Keyword word)
     {
+        if (word == Keyword::ShapePicture)
+            return; // its \pict is read as any other
+        if (word == Keyword::SkippedDestination)
+            return skipGroup();
         m_text.flush(state());
         // Past the depth where groups share one state, a destination could not be ended again:
         // tables and pictures there are skipped, text destinations keep the text they are in.
@@ -394,32 +362,65 @@ namespace {
     void Reader::controlWord(const Token& token)
     {
         const KeywordInfo& info = keyword(token.text);
-        const Keyword word = info.word;
-        const int param = token.param;
         const bool ignorable = m_nextIsIgnorable;
         m_nextIsIgnorable = false;
-
-        if (ignorable && !isReadDestination(word))
+        if (ignorable && !isReadDestination(info.word))
             return skipGroup(); // \* before a word this reader does not read as a destination
+        // Bytes waiting to be decoded belong to the formatting before the word; characters given
+        // by name or number join them.
+        const Keyword word = info.word;
         if (word != Keyword::Unicode && word != Keyword::Character && word != Keyword::Bin)
             m_text.flush(state());
-
-        switch (word) {
-        case Keyword::Unknown:
+        const Destination destination = state().destination;
+        switch (info.kind) {
+        case WordKind::Ignored:
             return;
-        case Keyword::Setter:
-            return info.set(state(), param, token.hasParam);
+        case WordKind::Setter:
+            return info.set(state(), token.param, token.hasParam);
+        case WordKind::Text:
+            return textWord(info, token);
+        case WordKind::Document:
+            return documentWord(info.word, token.param);
+        case WordKind::FontTable:
+            if (destination == Destination::FontTable)
+                m_fonts.property(info.word, token.param, info.value);
+            return;
+        case WordKind::ColorTable:
+            if (destination == Destination::ColorTable)
+                m_colors.property(info.word, token.param);
+            return;
+        case WordKind::Row:
+            return m_row.property(info.word, token.param, info.value);
+        case WordKind::Note:
+            if (info.word == Keyword::FootnoteMark)
+                return noteMark();
+            return m_notes.property(info.word, token.param, char(info.value));
+        case WordKind::Picture:
+            if (m_picture && destination == Destination::Picture)
+                m_picture->property(info.word, token.param);
+            return;
+        case WordKind::Destination:
+            return enterDestination(info.word);
+        }
+    }
+
+    void Reader::textWord(const KeywordInfo& info, const Token& token)
+    {
+        switch (info.word) {
         case Keyword::Character:
             return character(info.character);
-        case Keyword::Par:
-        case Keyword::Page:
-        case Keyword::Sect:
-        case Keyword::Column:
-            return endParagraph(ParagraphEnd::Paragraph);
         case Keyword::Line:
             return character(QChar::LineSeparator);
         case Keyword::Tab:
             return character(u'\t');
+        case Keyword::Unicode:
+            return unicodeCharacter(token);
+        case Keyword::Bin: {
+            const QByteArrayView data = m_tokens.takeBytes(token.hasParam ? token.param : 0);
+            if (state().destination == Destination::Picture && m_picture)
+                m_picture->addBinary(data);
+            return;
+        }
         case Keyword::Cell:
             return endParagraph(ParagraphEnd::Cell);
         case Keyword::NestCell:
@@ -428,81 +429,10 @@ namespace {
         case Keyword::NestRow:
             if (inText())
                 m_sink->rowDefinition(m_row.row());
-            return endParagraph(word == Keyword::Row ? ParagraphEnd::Row : ParagraphEnd::NestedRow);
-        case Keyword::Unicode:
-            return unicodeCharacter(token);
-        case Keyword::Bin: {
-            const QByteArrayView data = m_tokens.takeBytes(token.hasParam ? param : 0);
-            if (state().destination == Destination::Picture && m_picture)
-                m_picture->addBinary(data);
-            return;
-        }
-        case Keyword::FootnoteMark:
-            return noteMark();
-        case Keyword::DefaultTab:
-            return m_sink->defaultTab(param);
-        case Keyword::NoteKinds:
-        case Keyword::FootnoteStyle:
-        case Keyword::EndnoteStyle:
-        case Keyword::FootnoteStart:
-        case Keyword::EndnoteStart:
-            return m_notes.property(word, param, char(info.value));
-        case Keyword::RowDefaults:
-        case Keyword::CellEdge:
-        case Keyword::BorderSide:
-        case Keyword::BorderStyle:
-        case Keyword::BorderWidth:
-        case Keyword::BorderColor:
-        case Keyword::RowLeft:
-        case Keyword::RowGap:
-        case Keyword::CellFlag:
-            return m_row.property(word, param, info.value);
-        case Keyword::Plain:
-        case Keyword::Font:
-        case Keyword::AnsiCodePage:
-        case Keyword::DefaultFont:
-        case Keyword::Ansi:
-        case Keyword::Mac:
-        case Keyword::Pc:
-        case Keyword::Pca:
-        case Keyword::FontCharset:
-        case Keyword::FontCodePage:
-        case Keyword::FontFamily:
-        case Keyword::FontPitch:
-            return fontWord(word, param, info.value);
-        case Keyword::Red:
-        case Keyword::Green:
-        case Keyword::Blue:
-            if (state().destination == Destination::ColorTable)
-                m_colors.setComponent(word == Keyword::Red ? ColorTable::Red
-                        : word == Keyword::Green           ? ColorTable::Green
-                                                           : ColorTable::Blue,
-                    param);
-            return;
-        case Keyword::FontTable:
-        case Keyword::FieldInstruction:
-        case Keyword::AltFontName:
-        case Keyword::ColorTable:
-        case Keyword::Picture:
-        case Keyword::ListText:
-        case Keyword::PnText:
-        case Keyword::TextDestination:
-            return enterDestination(word);
-        case Keyword::ShapePicture:
-            return; // its \pict is read as any other
-        case Keyword::SkippedDestination:
-            return skipGroup();
-        case Keyword::PngBlip:
-        case Keyword::JpegBlip:
-        case Keyword::MetafileBlip:
-        case Keyword::BitmapBlip:
-        case Keyword::PicWidthGoal:
-        case Keyword::PicHeightGoal:
-        case Keyword::PicScaleX:
-        case Keyword::PicScaleY:
-        case Keyword::PicWidth:
-        case Keyword::PicHeight:
-            return pictureWord(word, param);
+            return endParagraph(
+                info.word == Keyword::Row ? ParagraphEnd::Row : ParagraphEnd::NestedRow);
+        default: // \par, \page, \sect, \column
+            return endParagraph(ParagraphEnd::Paragraph);
         }
     }
 
@@ -533,19 +463,22 @@ namespace {
         if (param < -32768 || param > 65535)
             return;
         character(char16_t(param < 0 ? param + 65536 : param));
-        skipFallback(state().unicodeSkip);
+        const QByteArrayView rest = m_tokens.skipFallback(state().unicodeSkip);
+        if (!rest.isEmpty())
+            text(rest);
     }
 
-    void Reader::fontWord(Keyword word, int param, std::uint8_t value)
+    void Reader::documentWord(Keyword word, int param)
     {
         GroupState& s = state();
-        const bool inTable = s.destination == Destination::FontTable;
         switch (word) {
+        case Keyword::DefaultTab:
+            return m_sink->defaultTab(param);
         case Keyword::Plain:
             s.chars = Content::CharProps();
             return setFont(m_defaultFont);
         case Keyword::Font:
-            if (inTable)
+            if (s.destination == Destination::FontTable)
                 return m_fonts.beginEntry(param);
             return setFont(param);
         case Keyword::DefaultFont:
@@ -553,43 +486,16 @@ namespace {
             if (s.chars.font < 0)
                 setFont(param);
             return;
-        case Keyword::AnsiCodePage:
-            if (param > 0 && param < 65536)
-                m_documentCodePage = param;
-            break;
-        case Keyword::Ansi:
-            m_documentCodePage = CodePage::Ansi;
-            break;
-        case Keyword::Mac:
-            m_documentCodePage = 10000;
-            break;
-        case Keyword::Pc:
-            m_documentCodePage = CodePage::Oem;
-            break;
-        case Keyword::Pca:
-            m_documentCodePage = 850;
-            break;
-        case Keyword::FontCharset:
-            if (inTable)
-                m_fonts.setCharset(param);
-            return;
-        case Keyword::FontCodePage:
-            if (inTable)
-                m_fonts.setCodePage(param);
-            return;
-        case Keyword::FontFamily:
-            if (inTable)
-                m_fonts.setFamily(Content::FontFamily(value));
-            return;
-        case Keyword::FontPitch:
-            if (inTable)
-                m_fonts.setPitch(param);
-            return;
         default:
-            return;
+            return setDocumentCodePage(documentCodePage(word, param, m_documentCodePage));
         }
-        m_text.setDocumentCodePage(m_documentCodePage);
-        m_fonts.setDocumentCodePage(m_documentCodePage);
+    }
+
+    void Reader::setDocumentCodePage(int codePage)
+    {
+        m_documentCodePage = codePage;
+        m_text.setDocumentCodePage(codePage);
+        m_fonts.setDocumentCodePage(codePage);
     }
 
     void Reader::setFont(int number)
@@ -598,43 +504,6 @@ namespace {
         s.chars.font = number;
         s.codePage = m_fonts.codePageOf(number);
         s.symbolFace = m_fonts.symbolFaceOf(number);
-    }
-
-    void Reader::pictureWord(Keyword word, int param)
-    {
-        if (!m_picture || state().destination != Destination::Picture)
-            return;
-        Content::Picture& p = m_picture->picture();
-        switch (word) {
-        case Keyword::PngBlip:
-            return m_picture->setKind(Content::Picture::Png);
-        case Keyword::JpegBlip:
-            return m_picture->setKind(Content::Picture::Jpeg);
-        case Keyword::MetafileBlip:
-            return m_picture->setKind(Content::Picture::Metafile);
-        case Keyword::BitmapBlip:
-            return m_picture->setKind(Content::Picture::Bitmap);
-        case Keyword::PicWidthGoal:
-            p.widthGoal = param;
-            return;
-        case Keyword::PicHeightGoal:
-            p.heightGoal = param;
-            return;
-        case Keyword::PicScaleX:
-            p.scaleX = param;
-            return;
-        case Keyword::PicScaleY:
-            p.scaleY = param;
-            return;
-        case Keyword::PicWidth:
-            p.width = param;
-            return;
-        case Keyword::PicHeight:
-            p.height = param;
-            return;
-        default:
-            return;
-        }
     }
 
     void Reader::noteMark()

@@ -173,4 +173,59 @@ bool Tokenizer::takeRawTrailByte(unsigned char* byte)
     return true;
 }
 
+bool Tokenizer::skipGroup()
+{
+    std::int64_t depth = 1;
+    for (;;) {
+        const Token token = next();
+        switch (token.kind) {
+        case Token::End:
+            return false;
+        case Token::GroupStart:
+            ++depth;
+            break;
+        case Token::GroupEnd:
+            if (--depth == 0)
+                return true;
+            break;
+        case Token::Word:
+            if (token.text == "bin" && token.hasParam)
+                takeBytes(token.param);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+QByteArrayView Tokenizer::skipFallback(int count)
+{
+    while (count > 0) {
+        const qsizetype before = m_pos;
+        const Token token = next();
+        switch (token.kind) {
+        case Token::End:
+            return {};
+        case Token::GroupStart:
+        case Token::GroupEnd:
+            rewind(before);
+            return {};
+        case Token::Text:
+            if (token.text.size() > count)
+                return token.text.sliced(count);
+            count -= int(token.text.size());
+            break;
+        case Token::Word:
+            if (token.text == "bin" && token.hasParam)
+                takeBytes(token.param);
+            --count;
+            break;
+        default:
+            --count;
+            break;
+        }
+    }
+    return {};
+}
+
 } // namespace Rtf

@@ -42,6 +42,14 @@ public:
     // waits for the second byte of a double-byte character: a brace or a lone backslash.
     bool takeRawTrailByte(unsigned char* byte);
 
+    // Takes the rest of the current group without looking at it: braces counted, \bin data
+    // stepped over. False when the bytes end first.
+    bool skipGroup();
+    // Steps over the fallback of \uN: count characters, each \'hh, control word and control
+    // symbol counting as one. A brace ends it early and stays to be read. What is left of a run
+    // of text the fallback ends in is returned.
+    QByteArrayView skipFallback(int count);
+
     qsizetype position() const { return m_pos; }
     // Goes back to a position given by position(), to read a token again.
     void rewind(qsizetype position) { m_pos = position; }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "view/layoutbudget.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
 #include <QTextOption>
@@ -32,7 +34,7 @@ public:
     explicit CellLayout(QTextDocument* document, std::vector<Paragraph> paragraphs = {});
     ~CellLayout() override;
 
-    static constexpr int LongBlock = 65536;
+    static constexpr int LongBlock = LayoutBudget::LongBlock;
 
     void draw(QPainter* painter, const PaintContext& context) override;
     int hitTest(const QPointF& point, Qt::HitTestAccuracy accuracy) const override;

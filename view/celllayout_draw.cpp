@@ -1,0 +1,95 @@
+// Painting the character grid: the rows in sight, each paragraph shaped with the rows the layout
+// decided for it, and long paragraphs row by row.
+#include "view/celllayout.h"
+
+#include <QPainter>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <algorithm>
+#include <cmath>
+
+void CellLayout::drawLongBlock(QPainter* painter, const PaintContext& context,
+    const QTextBlock& block, qint64 topRow, const QRectF& clip) const
+{
+    const Block& info = m_blocks[size_t(block.blockNumber())];
+    const int length = block.length() - 1;
+    const qint64 firstRow
+        = std::max<qint64>(0, qint64(std::floor((clip.top() - top(topRow)) / m_cellHeight)));
+    const qint64 lastRow = std::min<qint64>(qint64(info.rowStarts.size()) - 1,
+        qint64(std::ceil((clip.bottom() - top(topRow)) / m_cellHeight)));
+    const int cursorWidth
+        = property("cursorWidth").isValid() ? std::max(1, property("cursorWidth").toInt()) : 1;
+    for (qint64 row = firstRow; row <= lastRow; ++row) {
+        const int from = info.rowStarts[size_t(row)];
+        const int to
+            = size_t(row + 1) < info.rowStarts.size() ? info.rowStarts[size_t(row + 1)] : length;
+        QTextLayout layout;
+        layoutRow(layout, block, from, to);
+        const QPointF origin(m_margin, top(topRow + row));
+        QList<QTextLayout::FormatRange> selections;
+        const int rowStart = block.position() + from;
+        for (const Selection& selection : context.selections) {
+            const int s = std::max(selection.cursor.selectionStart(), rowStart);
+            const int e = std::min(selection.cursor.selectionEnd(), block.position() + to);
+            if (e > s)
+                selections.append({ s - rowStart, e - s, selection.format });
+        }
+        layout.draw(painter, origin, selections, clip);
+        const int caret = context.cursorPosition - block.position();
+        const bool lastRow = size_t(row + 1) == info.rowStarts.size();
+        if (caret >= from && (caret < to || (lastRow && caret == to)))
+            layout.drawCursor(painter, origin, caret - from, cursorWidth);
+    }
+}
+
+void CellLayout::draw(QPainter* painter, const PaintContext& context)
+{
+    if (m_blocks.empty())
+        return;
+    const QRectF clip = context.clip.isValid()
+        ? context.clip
+        : QRectF(0, 0, documentSize().width(), documentSize().height());
+    const auto rowOf = [&](qreal y) {
+        return std::clamp<qint64>(
+            qint64(std::floor((y - m_margin) / m_cellHeight)), 0, totalRows() - 1);
+    };
+    // Shaping the visible paragraphs may change how many rows they take (a tab, say); the rows
+    // are settled before anything is drawn.
+    for (int n = blockAtRow(rowOf(clip.top())); n < int(m_blocks.size()); ++n) {
+        if (rowsAbove(n) > rowOf(clip.bottom()))
+            break;
+        ensureLaidOut(blockNumber(n));
+    }
+    painter->save();
+    painter->setPen(context.palette.color(QPalette::Text));
+    const int cursorWidth
+        = property("cursorWidth").isValid() ? std::max(1, property("cursorWidth").toInt()) : 1;
+    const qint64 lastRow = rowOf(clip.bottom());
+    int n = blockAtRow(rowOf(clip.top()));
+    for (QTextBlock block = blockNumber(n); block.isValid(); block = block.next(), ++n) {
+        const qint64 blockRow = rowsAbove(n);
+        if (blockRow > lastRow)
+            break;
+        if (isLong(block)) {
+            drawLongBlock(painter, context, block, blockRow, clip);
+            continue;
+        }
+        ensureLaidOut(block);
+        QTextLayout* layout = block.layout();
+        layout->setPosition(QPointF(m_margin, top(blockRow)));
+        QList<QTextLayout::FormatRange> selections;
+        const int blockStart = block.position();
+        const int blockEnd = blockStart + block.length();
+        for (const Selection& selection : context.selections) {
+            const int s = std::max(selection.cursor.selectionStart(), blockStart);
+            const int e = std::min(selection.cursor.selectionEnd(), blockEnd);
+            if (e > s)
+                selections.append({ s - blockStart, e - s, selection.format });
+        }
+        layout->draw(painter, QPointF(), selections, clip);
+        if (context.cursorPosition >= blockStart && context.cursorPosition < blockEnd)
+            layout->drawCursor(
+                painter, QPointF(), context.cursorPosition - blockStart, cursorWidth);
+    }
+    painter->restore();
+}
