@@ -73,7 +73,7 @@ namespace {
         void unicodeCharacter(const Token& token);
         void character(char16_t c);
         void endParagraph(ParagraphEnd end);
-        void finishDocument();
+        void finishDocument(const Content::ParaProps& lastParagraph);
         // Takes the rest of the current group without looking at it and ends it.
         void skipGroup();
 
@@ -100,6 +100,7 @@ namespace {
         int m_defaultFont = -1;
         bool m_nextIsIgnorable = false; // after \*
         bool m_groupJustStarted = false;
+        bool m_finished = false;
         bool m_sawListText = false; // \pntext is then a second copy of the label
         std::int64_t m_fontTableDepth = -1;
         // The picture being read, with the depth of its group.
@@ -123,21 +124,26 @@ namespace {
             m_groupJustStarted = false;
             switch (token.kind) {
             case Token::End:
-                finishDocument();
+                if (!m_finished)
+                    finishDocument(state().para);
                 return;
             case Token::GroupStart:
                 startGroup();
                 m_groupJustStarted = true;
                 break;
-            case Token::GroupEnd: {
-                const bool closesDocument = m_stack.depth() == 1;
-                endGroup();
-                // Whatever follows the brace that closes the document is not part of it (a brace
-                // with no group open is ignored).
-                if (closesDocument)
+            case Token::GroupEnd:
+                // The brace that closes the document ends its last paragraph, with the properties
+                // it has there; whatever follows is not part of the document (a brace with no
+                // group open is ignored).
+                if (m_stack.depth() == 1) {
+                    const Content::ParaProps last = state().para;
+                    endGroup();
+                    finishDocument(last);
                     m_tokens.rewind(m_tokens.size());
+                    break;
+                }
+                endGroup();
                 break;
-            }
             case Token::Word:
                 controlWord(token);
                 break;
@@ -158,13 +164,14 @@ namespace {
         }
     }
 
-    void Reader::finishDocument()
+    void Reader::finishDocument(const Content::ParaProps& lastParagraph)
     {
+        m_finished = true;
         m_text.flush(state());
         m_text.endDanglingSurrogate(state());
         if (m_fontTableDepth >= 0)
             m_fonts.finish(m_sink);
-        m_sink->endParagraph(state().para, ParagraphEnd::Document);
+        m_sink->endParagraph(lastParagraph, ParagraphEnd::Document);
     }
 
     void Reader::startGroup()

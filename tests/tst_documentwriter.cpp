@@ -99,6 +99,17 @@ private Q_SLOTS:
         QCOMPARE(doc->defaultTextOption().wrapMode(), QTextOption::WrapAnywhere);
     }
 
+    void lastParagraphKeepsItsProperties()
+    {
+        // A document whose last paragraph has no \par of its own: the brace that closes the
+        // document ends it, with its properties.
+        const auto doc = DocumentWriter::fromRtf("{\\rtf1 a\\par\\qc\\li720 centred}", QFont());
+        QCOMPARE(doc->lastBlock().text(), QStringLiteral("centred"));
+        QCOMPARE(doc->lastBlock().blockFormat().alignment(), Qt::AlignHCenter);
+        QCOMPARE(doc->lastBlock().blockFormat().leftMargin(), 48.0);
+        QCOMPARE(doc->begin().blockFormat().alignment(), Qt::AlignLeft);
+    }
+
     void documentsComeConfiguredForTheView()
     {
         const QFont face(QStringLiteral("Monospace"), 9);
