@@ -136,26 +136,18 @@ CellLayout::Block CellLayout::measure(const QTextBlock& block) const
 
 void CellLayout::wrap(const QTextBlock& block, Block& info, int fromRow) const
 {
-    const int length = block.length() - 1;
-    const bool isLongBlock = length > LongBlock;
-    const bool resume = isLongBlock && fromRow > 0 && size_t(fromRow) < info.rowStarts.size();
+    const bool resume = fromRow > 0 && size_t(fromRow) < info.rowStarts.size();
     if (!resume) {
         fromRow = 0;
-        info.rowStarts.assign(isLongBlock ? 1 : 0, 0);
+        info.rowStarts.assign(1, 0);
     } else {
         info.rowStarts.resize(size_t(fromRow) + 1);
     }
-    const int start = isLongBlock ? info.rowStarts[size_t(fromRow)] : 0;
-    RowBreaker breaker(m_columns, m_wrap != QTextOption::WrapAnywhere,
-        isLongBlock ? &info.rowStarts : nullptr, start);
-    if (isLongBlock) {
-        forEachPiece(block, start, [&](QStringView piece) { breaker.feed(piece); });
-        info.rowStarts.shrink_to_fit();
-        info.rows = int(info.rowStarts.size());
-    } else {
-        breaker.feed(block.text());
-        info.rows = breaker.rows();
-    }
+    const int start = info.rowStarts[size_t(fromRow)];
+    RowBreaker breaker(m_columns, m_wrap != QTextOption::WrapAnywhere, &info.rowStarts, start);
+    forEachPiece(block, start, [&](QStringView piece) { breaker.feed(piece); });
+    info.rowStarts.shrink_to_fit();
+    info.rows = int(info.rowStarts.size());
     // Resumed, the lines are those of the part read again, at least (a long paragraph's lines
     // only ever size a document that does not wrap).
     info.lines = resume ? std::max(info.lines, breaker.lines()) : breaker.lines();
@@ -181,6 +173,7 @@ void CellLayout::rebuild()
 
 void CellLayout::rewrap()
 {
+    m_shapedRows.clear();
     // A new width of the same number of cells, say, changes nothing.
     if (!updateMetrics())
         return;
@@ -191,6 +184,7 @@ void CellLayout::rewrap()
         // A paragraph whose lines all fit has one row a line; only the others are read again.
         if (info.longestLine <= m_columns && block.length() - 1 <= LongBlock) {
             info.rows = info.lines;
+            info.rowStarts = {};
             info.laidOut = false;
         } else {
             wrap(block, info);
@@ -202,6 +196,7 @@ void CellLayout::rewrap()
 
 void CellLayout::documentChanged(int from, int charsRemoved, int charsAdded)
 {
+    m_shapedRows.clear();
     QTextDocument* doc = document();
     const QSizeF oldSize = documentSize();
     const int blockCount = doc->blockCount();
@@ -329,9 +324,7 @@ void CellLayout::ensureLaidOut(const QTextBlock& block) const
     layout->setTextOption(option);
     const QString text = block.text();
     const QStringView view(text);
-    std::vector<int> starts { 0 };
-    RowBreaker breaker(m_columns, m_wrap != QTextOption::WrapAnywhere, &starts);
-    breaker.feed(view);
+    std::vector<int> starts = info.rowStarts.empty() ? lineStarts(view) : info.rowStarts;
     starts.push_back(int(text.size()));
     layout->beginLayout();
     int row = 0;
@@ -378,6 +371,42 @@ QRectF CellLayout::blockBoundingRect(const QTextBlock& block) const
     const qreal width
         = m_columns == Unlimited ? documentSize().width() - 2 * m_margin : m_columns * m_cellWidth;
     return QRectF(m_margin, y, width, m_blocks[size_t(number)].rows * m_cellHeight);
+}
+
+std::vector<int> CellLayout::lineStarts(QStringView text)
+{
+    std::vector<int> starts { 0 };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].unicode() == LineSeparator)
+            starts.push_back(int(i + 1));
+    }
+    return starts;
+}
+
+CellLayout::RowSpan CellLayout::rowSpan(const QTextBlock& block, int r) const
+{
+    const Block& info = m_blocks[size_t(block.blockNumber())];
+    r = std::clamp(r, 0, int(info.rowStarts.size()) - 1);
+    const bool last = size_t(r + 1) >= info.rowStarts.size();
+    return { info.rowStarts[size_t(r)], last ? block.length() - 1 : info.rowStarts[size_t(r + 1)],
+        last };
+}
+
+const QTextLayout& CellLayout::shapedRow(const QTextBlock& block, const RowSpan& span) const
+{
+    const int position = block.position();
+    const auto found = std::find_if(m_shapedRows.begin(), m_shapedRows.end(),
+        [&](const ShapedRow& r) { return r.blockPosition == position && r.from == span.from; });
+    if (found != m_shapedRows.end()) {
+        std::rotate(found, found + 1, m_shapedRows.end());
+        return *m_shapedRows.back().layout;
+    }
+    if (m_shapedRows.size() >= KeptShapedRows)
+        m_shapedRows.erase(m_shapedRows.begin());
+    auto layout = std::make_unique<QTextLayout>();
+    layoutRow(*layout, block, span.from, span.to);
+    m_shapedRows.push_back({ position, span.from, std::move(layout) });
+    return *m_shapedRows.back().layout;
 }
 
 int CellLayout::rowInLongBlock(const Block& info, int relative) const
@@ -440,22 +469,16 @@ int CellLayout::hitTest(const QPointF& point, Qt::HitTestAccuracy accuracy) cons
     const int rowInBlock = int(row - rowsAbove(n));
     const qreal x = point.x() - m_margin;
     if (isLong(block)) {
-        const Block& info = m_blocks[size_t(n)];
-        const int r = std::clamp(rowInBlock, 0, int(info.rowStarts.size()) - 1);
-        const int from = info.rowStarts[size_t(r)];
-        const int to = size_t(r + 1) < info.rowStarts.size() ? info.rowStarts[size_t(r + 1)]
-                                                             : block.length() - 1;
-        QTextLayout layout;
-        layoutRow(layout, block, from, to);
-        const QTextLine line = layout.lineAt(0);
+        const RowSpan span = rowSpan(block, rowInBlock);
+        const QTextLine line = shapedRow(block, span).lineAt(0);
         if (accuracy == Qt::ExactHit && (x < 0 || x > line.naturalTextWidth()))
             return -1;
         int at = line.xToCursor(x);
         // The cursor cannot stand after the character that ends a row unless the row is the
         // paragraph's last.
-        if (size_t(r + 1) < info.rowStarts.size() && at >= to - from)
-            at = std::max(0, to - from - 1);
-        return block.position() + from + at;
+        if (!span.last && at >= span.to - span.from)
+            at = std::max(0, span.to - span.from - 1);
+        return block.position() + span.from + at;
     }
     ensureLaidOut(block);
     const QTextLayout* layout = block.layout();
@@ -478,12 +501,11 @@ CellLayout::Row CellLayout::rowAt(int position) const
     int to = length;
     bool last = true;
     if (isLong(block)) {
-        const Block& info = m_blocks[size_t(block.blockNumber())];
-        const int r = rowInLongBlock(info, relative);
-        from = info.rowStarts[size_t(r)];
-        last = size_t(r + 1) == info.rowStarts.size();
-        if (!last)
-            to = info.rowStarts[size_t(r + 1)];
+        const RowSpan span
+            = rowSpan(block, rowInLongBlock(m_blocks[size_t(block.blockNumber())], relative));
+        from = span.from;
+        to = span.to;
+        last = span.last;
     } else {
         ensureLaidOut(block);
         const QTextLine line = block.layout()->lineForTextPosition(relative);
@@ -521,14 +543,9 @@ QRectF CellLayout::caretRect(int position) const
     qint64 row = rowsAbove(n);
     qreal x = 0;
     if (isLong(block)) {
-        const Block& info = m_blocks[size_t(n)];
-        const int r = rowInLongBlock(info, relative);
-        const int from = info.rowStarts[size_t(r)];
-        const int to = size_t(r + 1) < info.rowStarts.size() ? info.rowStarts[size_t(r + 1)]
-                                                             : block.length() - 1;
-        QTextLayout layout;
-        layoutRow(layout, block, from, to);
-        x = layout.lineAt(0).cursorToX(relative - from);
+        const int r = rowInLongBlock(m_blocks[size_t(n)], relative);
+        const RowSpan span = rowSpan(block, r);
+        x = shapedRow(block, span).lineAt(0).cursorToX(relative - span.from);
         row += r;
     } else {
         ensureLaidOut(block);
@@ -540,4 +557,23 @@ QRectF CellLayout::caretRect(int position) const
         }
     }
     return QRectF(m_margin + x, top(row), 1, m_cellHeight);
+}
+
+int CellLayout::caretTarget(int position, CaretMove move, int pageRows) const
+{
+    switch (move) {
+    case CaretMove::RowStart:
+        return rowAt(position).start;
+    case CaretMove::RowEnd:
+        return rowAt(position).end;
+    case CaretMove::Up:
+        return positionRowsAway(position, -1);
+    case CaretMove::Down:
+        return positionRowsAway(position, 1);
+    case CaretMove::PageUp:
+        return positionRowsAway(position, -pageRows);
+    case CaretMove::PageDown:
+        return positionRowsAway(position, pageRows);
+    }
+    return position;
 }

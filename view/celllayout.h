@@ -5,6 +5,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
 #include <QTextOption>
+#include <memory>
 #include <vector>
 
 class QTextLayout;
@@ -57,6 +58,9 @@ public:
     };
     Row rowAt(int position) const;
     int positionRowsAway(int position, int rowsDown) const;
+    // Where the caret goes from a position in a long paragraph, pages being that many rows.
+    enum class CaretMove { RowStart, RowEnd, Up, Down, PageUp, PageDown };
+    int caretTarget(int position, CaretMove move, int pageRows) const;
     qreal rowHeight() const { return m_cellHeight; }
     // Says that the next change of the document changes formats only, not a character: the
     // paragraphs keep their measures.
@@ -67,13 +71,20 @@ protected:
 
 private:
     // What is known of a paragraph. Lines and the longest line do not depend on the width; rows
-    // do. A long paragraph keeps where each of its rows starts.
+    // do. A paragraph wrapped at the width keeps where each of its rows starts, worked out once
+    // for each width: shaping it and moving through it use those rows.
     struct Block {
         int lines = 1;
         int longestLine = 0;
         int rows = 1;
         bool laidOut = false;
-        std::vector<int> rowStarts;
+        std::vector<int> rowStarts; // empty when every line fits: then a row a line
+    };
+    // One row of a long paragraph, shaped: kept for the rows last painted, hit or stood on.
+    struct ShapedRow {
+        int blockPosition;
+        int from;
+        std::unique_ptr<QTextLayout> layout;
     };
 
     // Takes the document's font, width and wrapping; true when rows may have changed.
@@ -92,6 +103,16 @@ private:
     template <class Feed> static void forEachPiece(const QTextBlock& block, int from, Feed&& feed);
     // A one-row layout of part of a long paragraph, with the document's formats.
     void layoutRow(QTextLayout& layout, const QTextBlock& block, int from, int to) const;
+    // Row r of a long paragraph: where it starts and ends in the paragraph, and its layout.
+    struct RowSpan {
+        int from;
+        int to;
+        bool last;
+    };
+    RowSpan rowSpan(const QTextBlock& block, int r) const;
+    const QTextLayout& shapedRow(const QTextBlock& block, const RowSpan& span) const;
+    // Where the rows of a paragraph whose lines all fit start: at its lines.
+    static std::vector<int> lineStarts(QStringView text);
     // Rows above paragraph number n.
     qint64 rowsAbove(int n) const;
     // The paragraph number holding document row r.
@@ -102,6 +123,8 @@ private:
     int rowInLongBlock(const Block& info, int relative) const;
 
     mutable std::vector<Block> m_blocks;
+    mutable std::vector<ShapedRow> m_shapedRows; // the most recently used last
+    static constexpr size_t KeptShapedRows = 128;
     mutable std::vector<qint64> m_rowsAbove;
     mutable bool m_rowsAboveDirty = true;
     int m_characters = 0;

@@ -12,7 +12,6 @@ void CellLayout::drawLongBlock(QPainter* painter, const PaintContext& context,
     const QTextBlock& block, qint64 topRow, const QRectF& clip) const
 {
     const Block& info = m_blocks[size_t(block.blockNumber())];
-    const int length = block.length() - 1;
     const qint64 firstRow
         = std::max<qint64>(0, qint64(std::floor((clip.top() - top(topRow)) / m_cellHeight)));
     const qint64 lastRow = std::min<qint64>(qint64(info.rowStarts.size()) - 1,
@@ -20,11 +19,10 @@ void CellLayout::drawLongBlock(QPainter* painter, const PaintContext& context,
     const int cursorWidth
         = property("cursorWidth").isValid() ? std::max(1, property("cursorWidth").toInt()) : 1;
     for (qint64 row = firstRow; row <= lastRow; ++row) {
-        const int from = info.rowStarts[size_t(row)];
-        const int to
-            = size_t(row + 1) < info.rowStarts.size() ? info.rowStarts[size_t(row + 1)] : length;
-        QTextLayout layout;
-        layoutRow(layout, block, from, to);
+        const RowSpan span = rowSpan(block, int(row));
+        const int from = span.from;
+        const int to = span.to;
+        const QTextLayout& layout = shapedRow(block, span);
         const QPointF origin(m_margin, top(topRow + row));
         QList<QTextLayout::FormatRange> selections;
         const int rowStart = block.position() + from;
@@ -36,8 +34,7 @@ void CellLayout::drawLongBlock(QPainter* painter, const PaintContext& context,
         }
         layout.draw(painter, origin, selections, clip);
         const int caret = context.cursorPosition - block.position();
-        const bool lastRow = size_t(row + 1) == info.rowStarts.size();
-        if (caret >= from && (caret < to || (lastRow && caret == to)))
+        if (caret >= from && (caret < to || (span.last && caret == to)))
             layout.drawCursor(painter, origin, caret - from, cursorWidth);
     }
 }

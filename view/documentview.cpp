@@ -295,29 +295,31 @@ bool DocumentView::moveInLongParagraph(QKeyEvent* e)
     QTextCursor c = textCursor();
     const int position = c.position();
     const int page = std::max(1, int(viewport()->height() / layout->rowHeight()) - 1);
-    int target = 0;
+    using Move = CellLayout::CaretMove;
+    Move move;
     switch (e->key()) {
     case Qt::Key_Home:
-        target = layout->rowAt(position).start;
+        move = Move::RowStart;
         break;
     case Qt::Key_End:
-        target = layout->rowAt(position).end;
+        move = Move::RowEnd;
         break;
     case Qt::Key_Up:
-        target = layout->positionRowsAway(position, -1);
+        move = Move::Up;
         break;
     case Qt::Key_Down:
-        target = layout->positionRowsAway(position, 1);
+        move = Move::Down;
         break;
     case Qt::Key_PageUp:
-        target = layout->positionRowsAway(position, -page);
+        move = Move::PageUp;
         break;
     case Qt::Key_PageDown:
-        target = layout->positionRowsAway(position, page);
+        move = Move::PageDown;
         break;
     default:
         return false;
     }
+    const int target = layout->caretTarget(position, move, page);
     c.setPosition(
         target, modifiers == Qt::ShiftModifier ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
     keepCaretInView([&] { setTextCursor(c); });
