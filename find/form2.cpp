@@ -112,7 +112,8 @@ void Form2::showEvent(QShowEvent* event)
 
 void Form2::Command1_Click()
 {
-    const DocumentSource& source = documentSource();
+    // A copy: answering may build a main window, which gives its source afresh.
+    const DocumentSource source = documentSource();
     if (DocumentView* view = source ? source() : nullptr)
         HighlightSearch::markAll(*view, Text1->text());
     hide();

@@ -232,13 +232,18 @@ private Q_SLOTS:
         QVERIFY(!dialog.isVisible() && !Form1::exists());
     }
 
-    // The main window that exists at the click is searched, even one built after the dialog.
+    // The main window of the moment of the click is searched: one the click itself loads, as
+    // any use of the main window does, or one built after the dialog.
     void searchFollowsTheMainWindowOfTheMoment()
     {
         Form2& dialog = openFind();
         QTest::keyClicks(dialog.Text1, QStringLiteral("new"));
         delete &Form1::instance();
         QVERIFY(Form2::exists() && !Form1::exists());
+        QTest::mouseClick(dialog.Command1, Qt::LeftButton);
+        QVERIFY(Form1::exists());
+
+        delete &Form1::instance();
         view().setText(QStringLiteral("a new window"));
         dialog.showModeless();
         QTest::mouseClick(dialog.Command1, Qt::LeftButton);
