@@ -1,6 +1,7 @@
 #include "app/form1.h"
 
 #include "app/statusbar.h"
+#include "find/form2.h"
 #include "forms/maskedicon.h"
 #include "forms/units.h"
 #include "platform/commondialog.h"
@@ -53,6 +54,9 @@ Form1::Form1()
     resize(Units::px(ClientWidth), Units::px(ClientHeight) + menuBar->sizeHint().height());
     m_client->resize(Units::px(ClientWidth), Units::px(ClientHeight));
     layOutClient();
+
+    // The find dialog searches the document of the main window, whichever window opened it.
+    Form2::setDocumentSource([] { return Form1::instance().Rtf1; });
 }
 
 Form1::~Form1() = default;

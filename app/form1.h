@@ -11,8 +11,8 @@ class QMenuBar;
 class StatusBar;
 
 // The main window: the document view, the status bar, the file dialog, a label beneath the
-// view and the menu tree through which every command is given. Its commands are defined with
-// the subsystem that owns them (edit/, file/, find/, about/); app/ holds loading and closing.
+// view and the menu tree through which every command is given. Its event procedures are a few
+// lines each (form1_commands.cpp); the work they start is done by the room that owns it.
 class Form1 : public Form {
     Q_OBJECT
 public:
@@ -50,20 +50,20 @@ public:
     QWidget* client() const { return m_client; }
 
     // Event procedures.
-    void menuOpen_Click(); // file/
-    void closefile_Click(); // file/
-    void menuExit_Click(); // app/form1_closing.cpp
-    void menucut_Click(); // edit/
-    void menucopy_Click(); // edit/
-    void menuPaste_Click(); // edit/
-    void menuFind_Click(); // find/
-    void menuselectall_Click(); // edit/
-    void menuinsertdate_Click(); // edit/
-    void menupadu_Click(); // about/
+    void menuOpen_Click();
+    void closefile_Click();
+    void menuExit_Click(); // form1_closing.cpp
+    void menucut_Click();
+    void menucopy_Click();
+    void menuPaste_Click();
+    void menuFind_Click();
+    void menuselectall_Click();
+    void menuinsertdate_Click();
+    void menupadu_Click();
     // A file dropped on the view or the window, opened as File > Open opens the chosen one.
-    void openDropped(const QString& path); // file/
+    void openDropped(const QString& path);
 
-    // The close request, applied to every way the window can close (app/form1_closing.cpp).
+    // The close request, applied to every way the window can close (form1_closing.cpp).
     void Form_QueryUnload(int& cancel, int unloadMode) override;
     // The end of the user's session, through the same test; mayAsk says whether the session
     // lets the program show the question. Returns false to keep the session from ending.
@@ -72,7 +72,7 @@ public:
 protected:
     void Form_Load() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    // Files dropped beside the view: on the status bar, the menu bar (app/form1_drop.cpp).
+    // Files dropped beside the view: on the status bar, the menu bar (form1_drop.cpp).
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;

@@ -1,5 +1,5 @@
 # Each folder of the program is one room: one static library, linked only to the rooms below it
-# (scripts/check-layering holds the includes to the same rule).
+# (scripts/check-layering holds the includes, and the symbols each library needs, to the same rule).
 #
 #   glimmer_room(NAME [USES room...] [EXCLUDE file...])
 #

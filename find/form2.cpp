@@ -1,6 +1,5 @@
 #include "find/form2.h"
 
-#include "app/form1.h"
 #include "find/highlightsearch.h"
 #include "forms/maskedicon.h"
 #include "forms/units.h"
@@ -46,7 +45,15 @@ protected:
     }
 };
 
+Form2::DocumentSource& documentSource()
+{
+    static Form2::DocumentSource source;
+    return source;
+}
+
 } // namespace
+
+void Form2::setDocumentSource(DocumentSource source) { documentSource() = std::move(source); }
 
 Form2::Form2()
     : Form(nullptr, DialogFlags)
@@ -105,7 +112,9 @@ void Form2::showEvent(QShowEvent* event)
 
 void Form2::Command1_Click()
 {
-    // The document is reached through the main window, whatever opened the dialog.
-    HighlightSearch::markAll(*Form1::instance().Rtf1, Text1->text());
+    // A copy: answering may build a main window, which gives its source afresh.
+    const DocumentSource source = documentSource();
+    if (DocumentView* view = source ? source() : nullptr)
+        HighlightSearch::markAll(*view, Text1->text());
     hide();
 }

@@ -2,6 +2,9 @@
 
 #include "forms/forms.h"
 
+#include <functional>
+
+class DocumentView;
 class QGroupBox;
 class QLineEdit;
 class QToolButton;
@@ -17,6 +20,12 @@ public:
 
     static Form2& instance() { return FormInstance<Form2>::get(); }
     static bool exists() { return FormInstance<Form2>::exists(); }
+
+    // Where Search finds the document it paints: the main window's view, asked for at every
+    // click, whichever window opened the dialog. The main window gives it when it is built; until
+    // then, or while it answers null, Search paints nothing.
+    using DocumentSource = std::function<DocumentView*()>;
+    static void setDocumentSource(DocumentSource source);
 
     // Controls, in the order of the window definition.
     QGroupBox* Frame1 = nullptr;

@@ -212,6 +212,44 @@ private Q_SLOTS:
         QCOMPARE(selection(), qMakePair(1, int(word.size())));
     }
 
+    // The dialog knows no main window: it searches whatever view the source gives at the click.
+    void searchPaintsTheViewItsSourceGives()
+    {
+        DocumentView own;
+        own.setText(QStringLiteral("one two one"));
+        Form2::setDocumentSource([given = QPointer(&own)] { return given.data(); });
+        Form2& dialog = Form2::instance();
+        dialog.showModeless();
+        QTest::keyClicks(dialog.Text1, QStringLiteral("one"));
+        QTest::mouseClick(dialog.Command1, Qt::LeftButton);
+        QVERIFY(!Form1::exists());
+        QCOMPARE(qMakePair(own.SelStart(), own.SelLength()), qMakePair(8, 3));
+
+        // With no view to give, Search paints nothing and still hides the dialog.
+        Form2::setDocumentSource([]() -> DocumentView* { return nullptr; });
+        dialog.showModeless();
+        QTest::mouseClick(dialog.Command1, Qt::LeftButton);
+        QVERIFY(!dialog.isVisible() && !Form1::exists());
+    }
+
+    // The main window of the moment of the click is searched: one the click itself loads, as
+    // any use of the main window does, or one built after the dialog.
+    void searchFollowsTheMainWindowOfTheMoment()
+    {
+        Form2& dialog = openFind();
+        QTest::keyClicks(dialog.Text1, QStringLiteral("new"));
+        delete &Form1::instance();
+        QVERIFY(Form2::exists() && !Form1::exists());
+        QTest::mouseClick(dialog.Command1, Qt::LeftButton);
+        QVERIFY(Form1::exists());
+
+        delete &Form1::instance();
+        view().setText(QStringLiteral("a new window"));
+        dialog.showModeless();
+        QTest::mouseClick(dialog.Command1, Qt::LeftButton);
+        QCOMPARE(marks(), QStringLiteral("..MMM......."));
+    }
+
     void picturesAreReadWithTheirTransparencyAndOrientation()
     {
         // Stored bottom-up on white (five bits a channel: 248): lens at the top left.
