@@ -1,10 +1,11 @@
 // Times the highlight-all search the way a user runs it: a document in the main window's view,
 // Edit > Find, a word, Search, and the repaint that follows. Prints a table; asserts nothing.
 //
-//   bench_find [megabytes occurrences]...     (default: 1 10000  10 100000)
+//   bench_find [--against OTHER] [megabytes occurrences]...     (default: 1 10000  10 100000)
 //
-// The figures come twice, each from a process of its own: with plain text on the character grid,
-// as the program lays it out, and with the rich-text layout it used before (GLIMMER_LAYOUT=rich).
+// The figures come from a process of their own; with --against, the same runs follow in OTHER,
+// the bench_find of another build (an earlier commit's, say), so that both are measured in one
+// run on the same machine.
 #include "app/form1.h"
 #include "find/form2.h"
 #include "find/highlightsearch.h"
@@ -129,24 +130,24 @@ void runOnce(qsizetype megabytes, qsizetype occurrences)
 
 } // namespace
 
-// Runs this program again for each layout, with the same arguments.
-int runBothLayouts(int argc, char** argv)
+// Runs this program again, and the other build's where one is given, with the same arguments.
+int runEachBuild(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
+    QStringList programs { app.applicationFilePath() };
+    const qsizetype against = args.indexOf(QStringLiteral("--against"));
+    if (against >= 0 && against + 1 < args.size()) {
+        programs << args.at(against + 1);
+        args.remove(against, 2);
+    }
     args.prepend(QStringLiteral("--child"));
-    for (const bool rich : { true, false }) {
-        std::printf("### %s\n\n", rich ? "rich-text layout (before)" : "character grid");
+    for (const QString& program : programs) {
+        std::printf("### %s\n\n", qPrintable(program));
         std::fflush(stdout);
         QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        if (rich)
-            env.insert(QStringLiteral("GLIMMER_LAYOUT"), QStringLiteral("rich"));
-        else
-            env.remove(QStringLiteral("GLIMMER_LAYOUT"));
-        child.setProcessEnvironment(env);
         child.setProcessChannelMode(QProcess::ForwardedChannels);
-        child.start(app.applicationFilePath(), args);
+        child.start(program, args);
         child.waitForFinished(-1);
         std::printf("\n");
     }
@@ -156,7 +157,7 @@ int runBothLayouts(int argc, char** argv)
 int main(int argc, char** argv)
 {
     if (argc < 2 || QByteArray(argv[1]) != "--child")
-        return runBothLayouts(argc, argv);
+        return runEachBuild(argc, argv);
     --argc;
     ++argv;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

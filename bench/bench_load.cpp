@@ -1,14 +1,14 @@
 // Times opening documents through the real LoadFile into the real main window (offscreen) and
 // the start of the program up to the first paint of its window.
 //
-//   bench_load                 every case, each in a process of its own, as a table
-//   bench_load big             the same with the hostile one-line documents (10 MB and 256 MiB)
-//   bench_load CASE [FILE]     one case (startup, or load FILE), one line of figures
+//   bench_load [big] [--against OTHER]   every case, each in a process of its own, as a table
+//   bench_load CASE [FILE]               one case (startup, or load FILE), one line of figures
 //
-// Each case runs in a fresh process so that its peak memory is its own. The documents are made
-// by the parent before the child starts, so making them costs the child neither time nor memory.
-// Every document is opened twice: with plain text on the character grid, as the program does,
-// and with the rich-text layout it used before (GLIMMER_LAYOUT=rich).
+// big adds the hostile one-line documents (10 MB and 256 MiB). Each case runs in a fresh process
+// so that its peak memory is its own. The documents are made by the parent before the child
+// starts, so making them costs the child neither time nor memory. With --against, every case is
+// run by OTHER too, the bench_load of another build (an earlier commit's, say), so that both are
+// measured in one run on the same machine.
 #include "app/form1.h"
 #include "view/documentview.h"
 
@@ -202,15 +202,9 @@ struct Case {
     Content content;
 };
 
-QStringList runChild(const QString& program, const QStringList& args, bool rich = false)
+QStringList runChild(const QString& program, const QStringList& args)
 {
     QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    if (rich)
-        env.insert(QStringLiteral("GLIMMER_LAYOUT"), QStringLiteral("rich"));
-    else
-        env.remove(QStringLiteral("GLIMMER_LAYOUT"));
-    child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     const double start = monotonicMs();
     child.start(program, args + QStringList { QString::number(start, 'f', 3) });
@@ -220,8 +214,9 @@ QStringList runChild(const QString& program, const QStringList& args, bool rich 
         .split(QLatin1Char(' '));
 }
 
-int runAll(const QString& program, bool big)
+int runAll(const QStringList& programs, bool big)
 {
+    const QString& program = programs.first();
     QTemporaryDir dir;
     const qsizetype MiB = 1024 * 1024;
     QList<Case> cases {
@@ -242,7 +237,7 @@ int runAll(const QString& program, bool big)
     const QStringList start = runChild(program, { QStringLiteral("startup") });
     out << "process start to first paint of the window: " << start.value(1) << " ms, peak "
         << start.value(2) << " MiB\n\n";
-    out << "| document | layout | LoadFile | first paint done | processor time to first paint | "
+    out << "| document | build | LoadFile | first paint done | processor time to first paint | "
            "worst scroll paint | background layout (processor) | peak RSS | keystroke at the "
            "end |\n";
     out << "|---|---|---|---|---|---|---|---|---|\n";
@@ -255,12 +250,12 @@ int runAll(const QString& program, bool big)
                                                 : writeOneLine(file, c.size, c.content)))
             return 1;
         file.close();
-        for (const bool rich : { true, false }) {
-            const QStringList f = runChild(program, { QStringLiteral("load"), path }, rich);
-            out << "| " << c.name << " | " << (rich ? "rich text (before)" : "grid") << " | "
-                << f.value(1) << " ms | " << f.value(2) << " ms | " << f.value(3) << " ms | "
-                << f.value(4) << " ms | " << f.value(5) << " ms | " << f.value(7) << " MiB ("
-                << f.value(6) << " before) | " << f.value(8) << " ms |\n";
+        for (qsizetype p = 0; p < programs.size(); ++p) {
+            const QStringList f = runChild(programs[p], { QStringLiteral("load"), path });
+            out << "| " << c.name << " | " << (p == 0 ? "this" : "other") << " | " << f.value(1)
+                << " ms | " << f.value(2) << " ms | " << f.value(3) << " ms | " << f.value(4)
+                << " ms | " << f.value(5) << " ms | " << f.value(7) << " MiB (" << f.value(6)
+                << " before) | " << f.value(8) << " ms |\n";
             out.flush();
         }
     }
@@ -273,9 +268,16 @@ int main(int argc, char* argv[])
 {
     // The parent only makes files and starts children: it stays small, so that what a child
     // inherits does not blur the child's figures.
-    if (argc < 3) {
+    const bool parent
+        = argc < 2 || QByteArray(argv[1]) == "big" || QByteArray(argv[1]) == "--against";
+    if (parent) {
         QCoreApplication app(argc, argv);
-        return runAll(app.applicationFilePath(), argc == 2 && QByteArray(argv[1]) == "big");
+        QStringList args = app.arguments().mid(1);
+        QStringList programs { app.applicationFilePath() };
+        const qsizetype against = args.indexOf(QStringLiteral("--against"));
+        if (against >= 0 && against + 1 < args.size())
+            programs << args.at(against + 1);
+        return runAll(programs, args.contains(QStringLiteral("big")));
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
