@@ -53,20 +53,29 @@ void PictureReader::property(Keyword word, int param)
 
 void PictureReader::addHex(QByteArrayView text)
 {
+    // The bytes are written in place: a picture's data is most of a document that has one.
     QByteArray& data = m_picture.data;
+    const qsizetype before = data.size();
+    const qsizetype most = qMin<qint64>((text.size() + 1) / 2, *m_bytesLeft);
+    data.resize(before + most);
+    char* out = data.data() + before;
+    char* const end = out + most;
     for (const char c : text) {
         const int v = hexDigitValue(static_cast<unsigned char>(c));
         if (v < 0)
             continue;
         if (m_pendingNibble < 0) {
             m_pendingNibble = v;
-        } else if (room(1)) {
-            data.append(char(m_pendingNibble * 16 + v));
-            m_pendingNibble = -1;
-        } else {
-            return;
+            continue;
         }
+        if (out == end)
+            break;
+        *out++ = char(m_pendingNibble * 16 + v);
+        m_pendingNibble = -1;
     }
+    const qsizetype written = out - (data.data() + before);
+    data.truncate(before + written);
+    *m_bytesLeft -= written;
 }
 
 void PictureReader::addBinary(QByteArrayView bytes)
