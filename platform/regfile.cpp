@@ -66,6 +66,31 @@ namespace {
         return bytes;
     }
 
+    // Every byte's character in the ANSI code page.
+    const QString& ansiCharacters()
+    {
+        static const QString table = [] {
+            QByteArray bytes(256, Qt::Uninitialized);
+            for (int b = 0; b < 256; ++b)
+                bytes[b] = char(b);
+            return Ansi::toUnicode(bytes);
+        }();
+        return table;
+    }
+
+    // ANSI text as UTF-16LE code units, with no text in between: a value may be megabytes long.
+    QByteArray ansiToUtf16le(QByteArrayView bytes)
+    {
+        const QChar* table = ansiCharacters().constData();
+        QByteArray units(bytes.size() * 2, Qt::Uninitialized);
+        for (qsizetype i = 0; i < bytes.size(); ++i) {
+            const char16_t c = table[static_cast<unsigned char>(bytes[i])].unicode();
+            units[2 * i] = char(c & 0xFF);
+            units[2 * i + 1] = char(c >> 8);
+        }
+        return units;
+    }
+
     // Whether the bytes are well-formed UTF-8 (no overlong forms, no surrogates, nothing beyond
     // U+10FFFF) holding at least one character beyond ASCII.
     bool isUtf8BeyondAscii(QByteArrayView bytes)
@@ -104,18 +129,6 @@ namespace {
             i += more + 1;
         }
         return beyondAscii;
-    }
-
-    // Every byte's character in the ANSI code page.
-    const QString& ansiCharacters()
-    {
-        static const QString table = [] {
-            QByteArray bytes(256, Qt::Uninitialized);
-            for (int b = 0; b < 256; ++b)
-                bytes[b] = char(b);
-            return Ansi::toUnicode(bytes);
-        }();
-        return table;
     }
 
     // The lines of the text one at a time, each decoded on its own into the same buffer: a file
@@ -161,9 +174,7 @@ namespace {
                 else if (c != ' ' && (c < '\t' || c > '\r'))
                     break;
             }
-            // The last line is read as any other, so that the count of lines stays right.
-            if (lineStart < m_text.size())
-                m_pos = lineStart;
+            m_pos = lineStart;
         }
 
     private:
@@ -320,7 +331,7 @@ namespace {
                 return std::nullopt;
             // The older format writes text types in the ANSI code page.
             if (m_ansiText && isTextType(m_type))
-                m_bytes = utf16le(Ansi::toUnicode(m_bytes));
+                m_bytes = ansiToUtf16le(m_bytes);
             return Value { QString(), m_type, m_bytes };
         }
 
@@ -465,14 +476,13 @@ namespace {
 
         void run()
         {
-            QString line;
-            if (!m_lines.next(line))
+            if (!m_lines.next(m_line))
                 return; // the header, read already
             for (;;) {
                 m_lines.skipBlankLines();
-                if (!m_lines.next(line))
+                if (!m_lines.next(m_line))
                     break;
-                const QStringView text = QStringView(line).trimmed();
+                const QStringView text = QStringView(m_line).trimmed();
                 if (text.isEmpty() || text.startsWith(u';'))
                     continue;
                 if (text.startsWith(u'['))
@@ -544,8 +554,13 @@ namespace {
         void joinLines(QStringView data, HexData* hex)
         {
             qsizetype pending = trailingBackslashes(data);
-            if (hex)
+            if (hex) {
                 hex->feed(data.chopped(pending));
+                // The line the data began on is read: a long one gives its memory back before the
+                // bytes of the value take theirs (data is no longer looked at).
+                if (m_line.capacity() > LongLine)
+                    m_line = QString();
+            }
             while (pending > 0 && m_lines.next(m_joined)) {
                 --pending;
                 const QStringView piece = QStringView(m_joined).trimmed();
@@ -577,6 +592,8 @@ namespace {
         std::optional<QString> m_valueName; // folded
         bool m_keyFound = false;
         bool m_inKey = false; // the lines read are the key's own
+        static constexpr qsizetype LongLine = 64 * 1024;
+        QString m_line; // the line being read
         QString m_joined; // a line that continues a value
         std::optional<Value> m_value;
     };

@@ -318,6 +318,21 @@ QByteArray manyValues()
         [](int i) { return "\"v" + QByteArray::number(i) + "\"=\"x\"\r\n"; });
 }
 
+// The same, named beyond ASCII: no name matches without being folded first.
+QByteArray manyValuesBeyondAscii()
+{
+    return exportShape("[HKEY_LOCAL_MACHINE\\" + SysInfoKey1 + "]\r\n",
+        [](int i) { return "\"\xC9" + QByteArray::number(i) + "\"=\"x\"\r\n"; });
+}
+
+// One key line of 16 MB, a path far too deep below the key System Info looks in first.
+QByteArray oneLongKeyLine()
+{
+    QByteArray bytes = exportShape(
+        "[HKEY_LOCAL_MACHINE\\" + SysInfoKey1, [](int) { return QByteArrayLiteral("\\k"); });
+    return bytes.insert(bytes.lastIndexOf("\r\n[HKEY_LOCAL_MACHINE\\" + SysInfoKey1 + "]"), ']');
+}
+
 QByteArray newlinesOnly()
 {
     return exportShape({}, [](int) { return QByteArrayLiteral("\n"); });
@@ -342,6 +357,15 @@ void releaseFreedMemory()
     mallopt(M_MMAP_THRESHOLD, 1024 * 1024);
     malloc_trim(0);
 #endif
+}
+
+// The same on one line.
+QByteArray longWantedValue()
+{
+    QByteArray bytes
+        = exportShape("[HKEY_LOCAL_MACHINE\\" + SysInfoKey1 + "]\r\n\"PATH\"=hex(1):41",
+            [](int) { return QByteArrayLiteral(",41"); });
+    return bytes.insert(bytes.lastIndexOf("\r\n[HKEY_LOCAL_MACHINE\\" + SysInfoKey1 + "]"), "\r\n");
 }
 
 // A lookup as the About box makes it: the key opened for reading, the value asked for with a
@@ -644,9 +668,14 @@ private Q_SLOTS:
         QTest::addColumn<int>("firstStatus");
         QTest::newRow("key chains 511 deep") << keyChains() << int(Registry::FileNotFound);
         QTest::newRow("a million values") << manyValues() << int(Registry::FileNotFound);
+        QTest::newRow("a million values named beyond ASCII")
+            << manyValuesBeyondAscii() << int(Registry::FileNotFound);
+        QTest::newRow("one key line of 16 MB") << oneLongKeyLine() << int(Registry::FileNotFound);
         QTest::newRow("newlines only") << newlinesOnly() << int(Registry::FileNotFound);
         QTest::newRow("wanted value continued over 16 MB")
             << continuedWantedValue() << int(Registry::MoreData);
+        QTest::newRow("wanted value of 16 MB on one line")
+            << longWantedValue() << int(Registry::MoreData);
     }
 
     void systemInfoShapes()

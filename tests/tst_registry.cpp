@@ -287,6 +287,11 @@ private Q_SLOTS:
         QTest::newRow("continued over three lines")
             << k + "\"v\"=hex(4):01,\\\n  02,\\\n\t03,\\\n04\n"
             << QByteArray("\x01\x02\x03\x04");
+        QByteArray longLine = k + "\"v\"=hex:";
+        for (int i = 0; i < 30000; ++i)
+            longLine += "41,";
+        QTest::newRow("a long line continued") << longLine + "42,\\\n43\n"
+                                               << QByteArray(30000, 'A') + "BC";
         QTest::newRow("continued in the middle of a byte") << k + "\"v\"=hex:0\\\n1,1\\\n2\n"
                                                            << QByteArray("\x01\x12");
         QTest::newRow("continued inside the type") << k + "\"v\"=hex(\\\n4):01\n"
