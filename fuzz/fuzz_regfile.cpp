@@ -15,13 +15,16 @@ void check(bool holds)
 }
 
 // Looks a key up as System Info does, and checks what the answers say of each other: a value
-// lives in a key that is there, a key that is there has every key above it, and names match in
-// any case.
+// lives in a key that is there, reads the same from the top as from where the key's values
+// begin, a key that is there has every key above it, and names match in any case.
 void lookUp(const RegFile::Export& file, const QString& path, const QString& name)
 {
-    const bool found = file.hasKey(path);
+    const RegFile::Export::Key key = file.key(path);
+    const bool found = key.found;
     const std::optional<RegFile::Value> value = file.value(path, name);
     check(found || !value);
+    const std::optional<RegFile::Value> fromKey = file.value(key, path, name);
+    check(bool(fromKey) == bool(value) && (!value || fromKey->data == value->data));
     check(!value || RegFile::fold(value->name) == RegFile::fold(name));
     check(file.hasKey(path.toLower()) == found);
     const qsizetype parent = path.lastIndexOf(u'\\');

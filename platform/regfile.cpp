@@ -5,6 +5,7 @@
 
 #include <QStringDecoder>
 #include <QStringList>
+#include <algorithm>
 #include <cstring>
 #include <initializer_list>
 
@@ -35,13 +36,17 @@ namespace {
         return false;
     }
 
-    // Whether the name folds to the folded text. Folding ASCII is lowering its letters, which
-    // spares a copy of the name for nearly every name a file holds.
-    bool sameName(QStringView name, QStringView folded)
+    // Whether the name folds to the folded text. Folding ASCII is lowering its letters; any other
+    // name is folded in scratch, a buffer kept from name to name.
+    bool sameName(QStringView name, QStringView folded, QString& scratch)
     {
         for (QChar c : name) {
-            if (c.unicode() >= 0x80)
-                return fold(name) == folded;
+            if (c.unicode() >= 0x80) {
+                scratch.resize(name.size());
+                std::copy(name.begin(), name.end(), scratch.begin());
+                scratch = std::move(scratch).toCaseFolded();
+                return scratch == folded;
+            }
         }
         if (name.size() != folded.size())
             return false;
@@ -55,13 +60,13 @@ namespace {
         return true;
     }
 
-    QByteArray utf16le(QStringView text)
+    // The text's UTF-16LE code units, and as many zero bytes after them as asked for.
+    QByteArray utf16le(QStringView text, qsizetype zeros = 0)
     {
-        QByteArray bytes;
-        bytes.reserve(text.size() * 2);
-        for (QChar c : text) {
-            bytes.append(char(c.unicode() & 0xFF));
-            bytes.append(char(c.unicode() >> 8));
+        QByteArray bytes(text.size() * 2 + zeros, '\0');
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            bytes[2 * i] = char(text[i].unicode() & 0xFF);
+            bytes[2 * i + 1] = char(text[i].unicode() >> 8);
         }
         return bytes;
     }
@@ -136,12 +141,16 @@ namespace {
     // Lines end at LF; a text of n line feeds has n + 1 lines.
     class LineReader {
     public:
-        LineReader(QByteArrayView text, Encoding encoding)
+        LineReader(QByteArrayView text, Encoding encoding, qsizetype from = 0)
             : m_text(text)
             , m_encoding(encoding)
             , m_utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless)
+            , m_pos(from)
         {
         }
+
+        // Where the next line begins.
+        qsizetype position() const { return m_pos; }
 
         // The next line, without its LF; false once the text is used up.
         bool next(QString& line)
@@ -228,7 +237,7 @@ namespace {
         QByteArrayView m_text;
         Encoding m_encoding;
         QStringDecoder m_utf8;
-        qsizetype m_pos = 0;
+        qsizetype m_pos;
     };
 
     QString firstLine(QByteArrayView text, Encoding encoding)
@@ -268,29 +277,30 @@ namespace {
         return std::nullopt;
     }
 
-    // The text between the quotes, its escapes undone.
-    QString unquoted(QStringView inside)
+    // The text between the quotes, its escapes undone, into out.
+    void unquote(QStringView inside, QString& out)
     {
-        QString out;
-        out.reserve(inside.size());
+        out.resize(inside.size());
+        qsizetype n = 0;
         for (qsizetype i = 0; i < inside.size(); ++i) {
             if (inside[i] == u'\\' && i + 1 < inside.size()
                 && (inside[i + 1] == u'\\' || inside[i + 1] == u'"'))
                 ++i;
-            out.append(inside[i]);
+            out[n++] = inside[i];
         }
-        return out;
+        out.resize(n);
     }
 
-    // Text data ("...") or a 32-bit number (dword:1 to 8 hexadecimal digits).
-    std::optional<Value> parseData(QStringView data)
+    // Text data ("...") or a 32-bit number (dword:1 to 8 hexadecimal digits); scratch is a
+    // buffer kept from value to value.
+    std::optional<Value> parseData(QStringView data, QString& scratch)
     {
         if (data.startsWith(u'"')) {
             const auto end = quotedEnd(data, 0);
             if (!end || !data.mid(*end).trimmed().isEmpty())
                 return std::nullopt;
-            return Value { QString(), 1,
-                utf16le(unquoted(data.sliced(1, *end - 2))) + QByteArray(2, '\0') };
+            unquote(data.sliced(1, *end - 2), scratch);
+            return Value { QString(), 1, utf16le(scratch, 2) };
         }
         if (data.startsWith(u"dword:", Qt::CaseInsensitive)) {
             const auto n = hexNumber(data.mid(6).trimmed());
@@ -417,7 +427,7 @@ namespace {
     // with all below it. A path with an empty name, a name too long, too many names or a root
     // that is none of the five is no key at all. Reading stops at the first name that differs
     // from the key's: such a line does nothing to it either way.
-    KeyLine readKeyLine(QStringView line, const QStringList& wanted)
+    KeyLine readKeyLine(QStringView line, const QStringList& wanted, QString& scratch)
     {
         const qsizetype close = line.lastIndexOf(u']');
         if (close < 0)
@@ -436,7 +446,7 @@ namespace {
                 return KeyLine::Other;
             if (depth == 0 && !knownRoot(name))
                 return KeyLine::Other;
-            if (depth < wanted.size() && !sameName(name, wanted[depth]))
+            if (depth < wanted.size() && !sameName(name, wanted[depth], scratch))
                 return KeyLine::Other;
             ++depth;
             if (end == path.size())
@@ -460,23 +470,26 @@ namespace {
 
     // One reading of the file for one key, and perhaps one of its values: what its lines say of
     // them, in order, a later line overriding an earlier one. Everything else is passed over.
+    // Reading for a value may begin where an earlier reading found the key's values to begin.
     class Lookup {
     public:
         Lookup(QByteArrayView text, Encoding encoding, Format format, QStringView keyPath,
-            std::optional<QStringView> valueName)
-            : m_lines(text, encoding)
+            std::optional<QStringView> valueName, qsizetype valuesFrom = -1)
+            : m_lines(text, encoding, qMax<qsizetype>(valuesFrom, 0))
             , m_ansiText(format == Format::Regedit4)
+            , m_fromTheTop(valuesFrom < 0)
         {
             for (QStringView name : keyPath.tokenize(u'\\', Qt::SkipEmptyParts))
                 m_path.append(fold(name));
-            m_keyFound = m_path.isEmpty();
+            m_keyFound = m_path.isEmpty() || !m_fromTheTop;
+            m_inKey = !m_fromTheTop;
             if (valueName)
                 m_valueName = fold(*valueName);
         }
 
         void run()
         {
-            if (!m_lines.next(m_line))
+            if (m_fromTheTop && !m_lines.next(m_line))
                 return; // the header, read already
             for (;;) {
                 m_lines.skipBlankLines();
@@ -493,18 +506,24 @@ namespace {
         }
 
         bool keyFound() const { return m_keyFound; }
+        qsizetype valuesFrom() const { return m_valuesFrom; }
         const std::optional<Value>& value() const { return m_value; }
 
     private:
         void keyLine(QStringView line)
         {
-            const KeyLine effect = readKeyLine(line, m_path);
+            const KeyLine effect = readKeyLine(line, m_path, m_scratch);
             m_inKey = effect == KeyLine::NamesIt;
             if (effect == KeyLine::NamesIt || effect == KeyLine::NamesOneBelow) {
                 m_keyFound = true;
+                // No line before the first of the key's own since it was last removed can give it
+                // a value.
+                if (m_inKey && m_valuesFrom < 0)
+                    m_valuesFrom = m_lines.position();
             } else if (effect == KeyLine::RemovesIt) {
                 m_keyFound = false;
                 m_value.reset();
+                m_valuesFrom = -1;
             }
         }
 
@@ -526,11 +545,11 @@ namespace {
             if (pos >= line.size() || line[pos] != u'=')
                 return;
             const QStringView data = line.mid(pos + 1).trimmed();
-            QString name;
+            QString& name = m_name;
             bool wanted = false;
             if (m_inKey && m_valueName) {
-                name = unquoted(quotedName);
-                wanted = sameName(name, *m_valueName);
+                unquote(quotedName, name);
+                wanted = sameName(name, *m_valueName, m_scratch);
             }
             const bool hex = data.startsWith(u"hex", Qt::CaseInsensitive);
             if (!wanted) {
@@ -543,7 +562,7 @@ namespace {
                 joinLines(data.mid(3), &bytes);
                 setValue(name, bytes.finish());
             } else {
-                setValue(name, parseData(data));
+                setValue(name, parseData(data, m_scratch));
             }
         }
 
@@ -588,6 +607,8 @@ namespace {
 
         LineReader m_lines;
         bool m_ansiText;
+        bool m_fromTheTop; // or from where the key's values begin
+        qsizetype m_valuesFrom = -1;
         QStringList m_path; // the key's names, folded
         std::optional<QString> m_valueName; // folded
         bool m_keyFound = false;
@@ -595,6 +616,8 @@ namespace {
         static constexpr qsizetype LongLine = 64 * 1024;
         QString m_line; // the line being read
         QString m_joined; // a line that continues a value
+        QString m_name; // the name of the value on the line
+        QString m_scratch; // for names folded and texts unquoted
         std::optional<Value> m_value;
     };
 }
@@ -643,14 +666,14 @@ Export::Export(QByteArray bytes)
     }
 }
 
-bool Export::hasKey(QStringView path) const
+Export::Key Export::key(QStringView path) const
 {
     if (m_format == Format::Invalid)
-        return false;
+        return {};
     Lookup lookup(
         QByteArrayView(m_bytes).sliced(m_textStart), m_encoding, m_format, path, std::nullopt);
     lookup.run();
-    return lookup.keyFound();
+    return lookup.keyFound() ? Key { true, lookup.valuesFrom() } : Key {};
 }
 
 std::optional<Value> Export::value(QStringView keyPath, QStringView name) const
@@ -660,6 +683,16 @@ std::optional<Value> Export::value(QStringView keyPath, QStringView name) const
     Lookup lookup(QByteArrayView(m_bytes).sliced(m_textStart), m_encoding, m_format, keyPath, name);
     lookup.run();
     return lookup.keyFound() ? lookup.value() : std::nullopt;
+}
+
+std::optional<Value> Export::value(const Key& key, QStringView keyPath, QStringView name) const
+{
+    if (!key.found || key.valuesFrom < 0)
+        return std::nullopt;
+    Lookup lookup(QByteArrayView(m_bytes).sliced(m_textStart), m_encoding, m_format, keyPath, name,
+        key.valuesFrom);
+    lookup.run();
+    return lookup.value();
 }
 
 bool isTextType(std::uint32_t type) { return type == 1 || type == 2 || type == 7; }

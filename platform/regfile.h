@@ -50,13 +50,22 @@ public:
     Format format() const { return m_format; }
     Encoding encoding() const { return m_encoding; }
 
-    // Whether the key is there once every line has been read: a key line names it or one of the
-    // keys below it, and no later line removes it or a key above it. A path of no names is the
-    // file itself.
-    bool hasKey(QStringView path) const;
+    // A key as a reading of the whole file finds it: whether it is there (a key line names it or
+    // one of the keys below it, and no later line removes it or a key above it; a path of no
+    // names is the file itself), and where in the text the lines that can give it values begin
+    // (-1: none can).
+    struct Key {
+        bool found = false;
+        qsizetype valuesFrom = -1;
+    };
+    Key key(QStringView path) const;
+    bool hasKey(QStringView path) const { return key(path).found; }
+
     // The value of the key as its last readable definition leaves it; nothing when the key or
-    // the value is not there.
+    // the value is not there. Given the key as found, only the lines that can give it values
+    // are read.
     std::optional<Value> value(QStringView keyPath, QStringView name) const;
+    std::optional<Value> value(const Key& key, QStringView keyPath, QStringView name) const;
 
 private:
     QByteArray m_bytes;

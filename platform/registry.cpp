@@ -120,8 +120,9 @@ Status ExportFileRegistry::openKey(
         parent = it->second;
     }
 
-    const OpenKey key { parent.file, parent.path + u'\\' + Ansi::toUnicode(subKey) };
-    if (!key.file->hasKey(key.path))
+    OpenKey key { parent.file, parent.path + u'\\' + Ansi::toUnicode(subKey), {} };
+    key.place = key.file->key(key.path);
+    if (!key.place.found)
         return FileNotFound;
     const bool wantsWrite = (access & ~ReadOnlyAccess) != 0;
     if (wantsWrite && !m_mayWrite(m_machineHive))
@@ -145,7 +146,7 @@ Status ExportFileRegistry::queryValue(
         return InvalidParameter;
     const OpenKey& open = it->second;
     const std::optional<RegFile::Value> value
-        = open.file->value(open.path, Ansi::toUnicode(valueName));
+        = open.file->value(open.place, open.path, Ansi::toUnicode(valueName));
     if (!value)
         return FileNotFound;
 

@@ -96,10 +96,12 @@ public:
     static constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
 
 private:
-    // The file as it was read when the root key was opened, and the key's path in it.
+    // The file as it was read when the root key was opened, the key's path in it, and where the
+    // lines of its values begin.
     struct OpenKey {
         std::shared_ptr<const RegFile::Export> file;
         QString path;
+        RegFile::Export::Key place;
     };
     Status loadMachineHive(std::shared_ptr<const RegFile::Export>& file) const;
 

@@ -60,10 +60,14 @@ bool writeFile(const QString& path, const QByteArray& bytes)
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
-// The data of a value, or "(none)" when the file has no such value.
+// The data of a value, or "(none)" when the file has no such value. It is read twice, from the
+// top of the file and from where the key's values begin, and both must agree.
 QByteArray dataOf(const RegFile::Export& file, QStringView key, QStringView name)
 {
     const std::optional<RegFile::Value> value = file.value(key, name);
+    const std::optional<RegFile::Value> again = file.value(file.key(key), key, name);
+    if (bool(value) != bool(again) || (value && again->data != value->data))
+        return "(read differently from where its values begin)";
     return value ? value->data : QByteArray("(none)");
 }
 
@@ -253,6 +257,9 @@ private Q_SLOTS:
         const QByteArray one = text(QStringLiteral("1"));
         QTest::newRow("a later definition") << k + "\"v\"=\"1\"\n" + k + "\"V\"=\"2\"\n"
                                             << text(QStringLiteral("2"));
+        QTest::newRow("named again without the value")
+            << k + "\"v\"=\"1\"\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\n" + k + "\"w\"=\"2\"\n"
+            << one;
         QTest::newRow("a later definition that cannot be read")
             << k + "\"v\"=\"1\"\n\"v\"=dword:xyz\n\"v\"=hex:1,\n\"v\"=\"x\n"
             << one;
