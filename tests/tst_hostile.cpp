@@ -350,7 +350,8 @@ QByteArray continuedWantedValue()
 }
 
 // Gives memory freed by earlier cases back to the system, and has buffers of a mebibyte or more
-// come fresh from it, so that the peak of a case counts all its memory and no more.
+// come fresh from it from now on (for the rest of the run), so that the peak of a case counts
+// all its memory and no more.
 void releaseFreedMemory()
 {
 #if defined(__GLIBC__)
