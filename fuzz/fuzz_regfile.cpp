@@ -8,21 +8,30 @@
 #include "structuremutator.h"
 
 namespace {
-// Walks the tree as a lookup would and checks that every entry is filed under its own name.
-void walk(const RegFile::Key& key, int depth)
+void check(bool holds)
 {
-    if (depth > 513)
+    if (!holds)
         std::abort();
-    for (const auto& [folded, child] : key.subkeys) {
-        if (!child || folded != RegFile::fold(child->name)
-            || key.subkey(child->name) != child.get())
-            std::abort();
-        walk(*child, depth + 1);
-    }
-    for (const auto& [folded, value] : key.values) {
-        if (folded != RegFile::fold(value.name) || key.value(value.name) != &value)
-            std::abort();
-    }
+}
+
+// Looks a key up as System Info does, and checks what the answers say of each other: a value
+// lives in a key that is there, reads the same from the top as from where the key's values
+// begin, a key that is there has every key above it, and names match in any case.
+void lookUp(const RegFile::Export& file, const QString& path, const QString& name)
+{
+    const RegFile::Export::Key key = file.key(path);
+    const bool found = key.found;
+    const std::optional<RegFile::Value> value = file.value(path, name);
+    check(found || !value);
+    const std::optional<RegFile::Value> fromKey = file.value(key, path, name);
+    check(bool(fromKey) == bool(value) && (!value || fromKey->data == value->data));
+    check(!value || RegFile::fold(value->name) == RegFile::fold(name));
+    check(file.hasKey(path.toLower()) == found);
+    const qsizetype parent = path.lastIndexOf(u'\\');
+    if (found && parent > 0)
+        check(file.hasKey(path.left(parent)));
+    const std::optional<RegFile::Value> upper = file.value(path.toUpper(), name.toUpper());
+    check(bool(upper) == bool(value) && (!value || upper->data == value->data));
 }
 }
 
@@ -40,11 +49,14 @@ extern "C" std::size_t LLVMFuzzerCustomMutator(
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const RegFile::Hive hive
-        = RegFile::parse(QByteArrayView(reinterpret_cast<const char*>(data), qsizetype(size)));
-    if (hive.format == RegFile::Format::Invalid && !hive.root.subkeys.empty())
-        std::abort();
-    walk(hive.root, 0);
-    hive.root.find(u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
+    const RegFile::Export file(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
+    if (file.format() == RegFile::Format::Invalid)
+        check(!file.hasKey(u"") && !file.hasKey(u"HKEY_LOCAL_MACHINE"));
+    lookUp(file, QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"),
+        QStringLiteral("PATH"));
+    lookUp(file, QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools Location"),
+        QStringLiteral("MSINFO"));
+    lookUp(file, QStringLiteral("HKEY_LOCAL_MACHINE\\k\\k"), QStringLiteral("v"));
+    lookUp(file, QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE"), QString());
     return 0;
 }

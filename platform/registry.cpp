@@ -81,16 +81,16 @@ bool ExportFileRegistry::userMayWrite(const QString& path)
     return ::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) == 0;
 }
 
-Status ExportFileRegistry::loadMachineHive(std::shared_ptr<const RegFile::Hive>& hive) const
+Status ExportFileRegistry::loadMachineHive(std::shared_ptr<const RegFile::Export>& file) const
 {
     QByteArray bytes;
     const Status read = readExportFile(m_machineHive, &bytes);
     if (read != Success)
         return read;
-    auto parsed = std::make_shared<RegFile::Hive>(RegFile::parse(bytes));
-    if (parsed->format == RegFile::Format::Invalid)
+    auto parsed = std::make_shared<const RegFile::Export>(std::move(bytes));
+    if (parsed->format() == RegFile::Format::Invalid)
         return BadDatabase;
-    hive = std::move(parsed);
+    file = std::move(parsed);
     return Success;
 }
 
@@ -106,12 +106,10 @@ Status ExportFileRegistry::openKey(
     // Every open of a root key reads the file afresh; keys opened below an open key share it.
     OpenKey parent;
     if (root == LocalMachine) {
-        const Status status = loadMachineHive(parent.hive);
+        const Status status = loadMachineHive(parent.file);
         if (status != Success)
             return status;
-        parent.key = parent.hive->root.subkey(u"HKEY_LOCAL_MACHINE");
-        if (!parent.key)
-            return FileNotFound;
+        parent.path = QStringLiteral("HKEY_LOCAL_MACHINE");
     } else if (root == ClassesRoot || root == CurrentUser || root == Users
         || root == CurrentConfig) {
         return FileNotFound; // no file holds these
@@ -122,8 +120,9 @@ Status ExportFileRegistry::openKey(
         parent = it->second;
     }
 
-    const RegFile::Key* key = parent.key->find(Ansi::toUnicode(subKey));
-    if (!key)
+    OpenKey key { parent.file, parent.path + u'\\' + Ansi::toUnicode(subKey), {} };
+    key.place = key.file->key(key.path);
+    if (!key.place.found)
         return FileNotFound;
     const bool wantsWrite = (access & ~ReadOnlyAccess) != 0;
     if (wantsWrite && !m_mayWrite(m_machineHive))
@@ -133,7 +132,7 @@ Status ExportFileRegistry::openKey(
         m_nextHandle = m_nextHandle >= ClassesRoot ? 0x100 : m_nextHandle + 4;
     *result = m_nextHandle;
     m_nextHandle += 4;
-    m_open[*result] = OpenKey { parent.hive, key };
+    m_open[*result] = key;
     return Success;
 }
 
@@ -145,7 +144,9 @@ Status ExportFileRegistry::queryValue(
         return InvalidHandle;
     if (data && !size)
         return InvalidParameter;
-    const RegFile::Value* value = it->second.key->value(Ansi::toUnicode(valueName));
+    const OpenKey& open = it->second;
+    const std::optional<RegFile::Value> value
+        = open.file->value(open.place, open.path, Ansi::toUnicode(valueName));
     if (!value)
         return FileNotFound;
 

@@ -96,11 +96,14 @@ public:
     static constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
 
 private:
+    // The file as it was read when the root key was opened, the key's path in it, and where the
+    // lines of its values begin.
     struct OpenKey {
-        std::shared_ptr<const RegFile::Hive> hive; // keeps the key alive
-        const RegFile::Key* key = nullptr;
+        std::shared_ptr<const RegFile::Export> file;
+        QString path;
+        RegFile::Export::Key place;
     };
-    Status loadMachineHive(std::shared_ptr<const RegFile::Hive>& hive) const;
+    Status loadMachineHive(std::shared_ptr<const RegFile::Export>& file) const;
 
     QString m_machineHive;
     WriteCheck m_mayWrite;

@@ -23,9 +23,13 @@ std::optional<QByteArray> platformFor(const Surroundings& surroundings)
             return std::nullopt;
         return QByteArray();
     }
-    // With an X server Qt's own choice stands (it prefers Wayland in a Wayland session).
-    if (surroundings.x11)
+    // With both, Qt's own choice stands (it prefers Wayland in a Wayland session). With X alone
+    // X is named: left to choose, Qt would first try a Wayland display that does not answer (a
+    // WAYLAND_DISPLAY left over from a session gone) and warn about it.
+    if (surroundings.x11 && surroundings.wayland)
         return QByteArray();
+    if (surroundings.x11)
+        return QByteArrayLiteral("xcb");
     if (surroundings.wayland)
         return QByteArrayLiteral("wayland");
     return std::nullopt;
@@ -82,7 +86,7 @@ Surroundings probe()
     s.chosenPlatform = qgetenv("QT_QPA_PLATFORM");
     if (s.chosenPlatform.isEmpty() || s.chosenPlatform == "xcb")
         s.x11 = x11Answers();
-    if ((s.chosenPlatform.isEmpty() && !s.x11) || s.chosenPlatform == "wayland")
+    if (s.chosenPlatform.isEmpty() || s.chosenPlatform == "wayland")
         s.wayland = waylandAnswers();
     return s;
 }

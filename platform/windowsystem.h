@@ -15,8 +15,9 @@ struct Surroundings {
     bool wayland = false; // a Wayland compositor listens at WAYLAND_DISPLAY (or its default)
 };
 
-// The Qt platform to start: an empty name leaves the choice to Qt (an X server is there, or the
-// platform was chosen for us); nothing when there is no display at all.
+// The Qt platform to start: an empty name leaves the choice to Qt (an X server and a Wayland
+// compositor both answer, or the platform was chosen for us); "xcb" or "wayland" when only that
+// display answers; nothing when there is no display at all.
 std::optional<QByteArray> platformFor(const Surroundings& surroundings);
 
 // Looks at the process's environment and tries the displays it names.

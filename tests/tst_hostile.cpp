@@ -37,6 +37,9 @@
 #include <condition_variable>
 #include <cstdio>
 #include <functional>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <mutex>
 #include <sys/stat.h>
 #include <thread>
@@ -274,6 +277,117 @@ Check picturesWithinBudget(qint64 pixels)
         QVERIFY(frames > 0);
         QVERIFY2(total <= pixels, qPrintable(QStringLiteral("%1 pixels").arg(total)));
     };
+}
+
+} // namespace
+
+// ---- Registry exports in the shapes of a hostile author, read as System Info reads them ----
+namespace {
+
+const QByteArray SysInfoKey1 = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
+const QByteArray SysInfoKey2 = "SOFTWARE\\Microsoft\\Shared Tools Location";
+// Just under the registry's cap of 16 MiB.
+constexpr qsizetype ShapeSize = 16 * 1000 * 1000;
+
+// An older-format export of about ShapeSize bytes: the head, the filler lines made of their
+// number until the size is reached, and at the end the two places System Info looks, the first
+// without its value and the second naming a folder (stated twice: the later one counts).
+QByteArray exportShape(const QByteArray& head, const std::function<QByteArray(int)>& line)
+{
+    const QByteArray tail = "\r\n[HKEY_LOCAL_MACHINE\\" + SysInfoKey1 + "]\r\n\"Other\"=\"x\"\r\n"
+        + "[HKEY_LOCAL_MACHINE\\" + SysInfoKey2 + "]\r\n\"MSINFO\"=\"C:\\\\Wrong\"\r\n"
+        + "\"MSINFO\"=\"C:\\\\Tools\"\r\n";
+    QByteArray bytes = "REGEDIT4\r\n\r\n" + head;
+    bytes.reserve(ShapeSize);
+    for (int i = 0; bytes.size() + tail.size() < ShapeSize; ++i)
+        bytes += line(i);
+    return bytes + tail;
+}
+
+// Distinct paths of 511 keys, each line about 1 KB.
+QByteArray keyChains()
+{
+    const QByteArray chain = repeated("\\k", 509);
+    return exportShape({}, [&chain](int i) {
+        return "[HKEY_LOCAL_MACHINE\\" + QByteArray::number(i) + chain + "]\r\n";
+    });
+}
+
+// A million short values under the key System Info looks in first.
+QByteArray manyValues()
+{
+    return exportShape("[HKEY_LOCAL_MACHINE\\" + SysInfoKey1 + "]\r\n",
+        [](int i) { return "\"v" + QByteArray::number(i) + "\"=\"x\"\r\n"; });
+}
+
+// The same, named beyond ASCII: no name matches without being folded first.
+QByteArray manyValuesBeyondAscii()
+{
+    return exportShape("[HKEY_LOCAL_MACHINE\\" + SysInfoKey1 + "]\r\n",
+        [](int i) { return "\"\xC9" + QByteArray::number(i) + "\"=\"x\"\r\n"; });
+}
+
+// One key line of 16 MB, a path far too deep below the key System Info looks in first.
+QByteArray oneLongKeyLine()
+{
+    QByteArray bytes = exportShape(
+        "[HKEY_LOCAL_MACHINE\\" + SysInfoKey1, [](int) { return QByteArrayLiteral("\\k"); });
+    return bytes.insert(bytes.lastIndexOf("\r\n[HKEY_LOCAL_MACHINE\\" + SysInfoKey1 + "]"), ']');
+}
+
+QByteArray newlinesOnly()
+{
+    return exportShape({}, [](int) { return QByteArrayLiteral("\n"); });
+}
+
+// The value System Info asks for first, hexadecimal text continued over 16 MB of lines: too long
+// for its buffer.
+QByteArray continuedWantedValue()
+{
+    QByteArray bytes
+        = exportShape("[HKEY_LOCAL_MACHINE\\" + SysInfoKey1 + "]\r\n\"PATH\"=hex(1):41,\\\r\n",
+            [](int) { return QByteArrayLiteral("  41,\\\r\n"); });
+    // The last line of the value goes on no further.
+    return bytes.remove(bytes.lastIndexOf(",\\\r\n"), 2);
+}
+
+// Gives memory freed by earlier cases back to the system, and has buffers of a mebibyte or more
+// come fresh from it from now on (for the rest of the run), so that the peak of a case counts
+// all its memory and no more.
+void releaseFreedMemory()
+{
+#if defined(__GLIBC__)
+    mallopt(M_MMAP_THRESHOLD, 1024 * 1024);
+    malloc_trim(0);
+#endif
+}
+
+// The same on one line.
+QByteArray longWantedValue()
+{
+    QByteArray bytes
+        = exportShape("[HKEY_LOCAL_MACHINE\\" + SysInfoKey1 + "]\r\n\"PATH\"=hex(1):41",
+            [](int) { return QByteArrayLiteral(",41"); });
+    return bytes.insert(bytes.lastIndexOf("\r\n[HKEY_LOCAL_MACHINE\\" + SysInfoKey1 + "]"), "\r\n");
+}
+
+// A lookup as the About box makes it: the key opened for reading, the value asked for with a
+// buffer of 1024 bytes, the key closed. Returns the status; *data gets the bytes read.
+Registry::Status sysInfoLookup(
+    Registry::Api& registry, const QByteArray& key, const QByteArray& name, QByteArray* data)
+{
+    Registry::Key handle = 0;
+    Registry::Status status
+        = registry.openKey(Registry::LocalMachine, key, 0, Registry::Read, &handle);
+    if (status != Registry::Success)
+        return status;
+    QByteArray buffer(1024, '\0');
+    std::uint32_t size = 1024;
+    std::uint32_t type = 0;
+    status = registry.queryValue(handle, name, &type, buffer.data(), &size);
+    registry.closeKey(handle);
+    *data = status == Registry::Success ? buffer.left(qsizetype(size)) : QByteArray();
+    return status;
 }
 
 } // namespace
@@ -521,8 +635,7 @@ private Q_SLOTS:
         Watchdog watchdog(QString::fromLatin1(QTest::currentDataTag()));
         bool found = false;
         onSmallStack([&] {
-            const RegFile::Hive hive = RegFile::parse(bytes);
-            found = hive.root.find(u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Glimmer") != nullptr;
+            found = RegFile::Export(bytes).hasKey(u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Glimmer");
         });
         QVERIFY(found);
 
@@ -539,6 +652,60 @@ private Q_SLOTS:
             QCOMPARE(QByteArray(data, int(size)), QByteArray("before\0", 7));
             registry.closeKey(key);
         }
+        QFile::remove(file);
+    }
+
+    // ---- Registry exports in the shapes of a hostile author, read as System Info reads them ----
+    // Both lookups read the whole file (the first finds its key without the value); the second
+    // finds the folder. Time and peak memory of the two are printed beside the file's size.
+    void systemInfoShapes_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("firstStatus");
+        QTest::newRow("key chains 511 deep") << keyChains() << int(Registry::FileNotFound);
+        QTest::newRow("a million values") << manyValues() << int(Registry::FileNotFound);
+        QTest::newRow("a million values named beyond ASCII")
+            << manyValuesBeyondAscii() << int(Registry::FileNotFound);
+        QTest::newRow("one key line of 16 MB") << oneLongKeyLine() << int(Registry::FileNotFound);
+        QTest::newRow("newlines only") << newlinesOnly() << int(Registry::FileNotFound);
+        QTest::newRow("wanted value continued over 16 MB")
+            << continuedWantedValue() << int(Registry::MoreData);
+        QTest::newRow("wanted value of 16 MB on one line")
+            << longWantedValue() << int(Registry::MoreData);
+    }
+
+    void systemInfoShapes()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, firstStatus);
+        QVERIFY(bytes.size() <= Registry::ExportFileRegistry::MaxFileSize);
+        const QString file
+            = TestSupport::writeFile(m_dir.path(), QStringLiteral("shape.reg"), bytes);
+        Watchdog watchdog(QString::fromLatin1(QTest::currentDataTag()));
+        Registry::ExportFileRegistry registry(file);
+        Registry::Status first = Registry::Success;
+        Registry::Status second = Registry::Success;
+        QByteArray path;
+        QByteArray folder;
+        // Memory earlier cases freed goes back to the system first, or it would hide the growth.
+        releaseFreedMemory();
+        const long before = statusKiB("VmRSS:");
+        resetPeakMemory();
+        QElapsedTimer timer;
+        timer.start();
+        onSmallStack([&] {
+            first = sysInfoLookup(registry, SysInfoKey1, "PATH", &path);
+            second = sysInfoLookup(registry, SysInfoKey2, "MSINFO", &folder);
+        });
+        const double ms = timer.nsecsElapsed() / 1e6;
+        const double peakMiB = (statusKiB("VmHWM:") - before) / 1024.0;
+        std::printf("registry export \"%s\": %.0f KiB, System Info's two lookups %.0f ms, "
+                    "peak memory +%.1f MiB (%.1f x the file)\n",
+            QTest::currentDataTag(), bytes.size() / 1024.0, ms, peakMiB,
+            peakMiB * 1024 * 1024 / bytes.size());
+        QCOMPARE(int(first), firstStatus);
+        QCOMPARE(second, Registry::Success);
+        QCOMPARE(folder, QByteArray("C:\\Tools\0", 9));
         QFile::remove(file);
     }
 
@@ -585,7 +752,10 @@ private Q_SLOTS:
             const QString target = QFileInfo(file).dir().dirName();
             Watchdog watchdog(file);
             if (target == u"fuzz_regfile") {
-                onSmallStack([&] { RegFile::parse(bytes); });
+                onSmallStack([&] {
+                    RegFile::Export(bytes).value(
+                        u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", u"PATH");
+                });
             } else if (target == u"fuzz_rtf") {
                 // Whatever the bytes start with, as the target reads them.
                 bool whole = false;

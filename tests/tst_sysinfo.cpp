@@ -2,6 +2,7 @@
 // with every way it can fail ending in one message.
 #include "about/frmabout.h"
 #include "forms/apperror.h"
+#include "platform/ansi.h"
 #include "platform/programstart.h"
 #include "platform/registry.h"
 #include "platform/winpath.h"
@@ -239,6 +240,38 @@ private Q_SLOTS:
         for (const auto& open : m_registry->opened)
             QCOMPARE(open.second, 0x20019u);
         QCOMPARE(m_registry->open, 0);
+    }
+
+    // A folder named beyond ASCII, in an older-format export as the registry editor writes it
+    // (ANSI) and as a text editor saves it (UTF-8 without a byte-order mark).
+    void folderNamedBeyondAscii_data()
+    {
+        QTest::addColumn<bool>("utf8");
+        QTest::newRow("ANSI") << false;
+        QTest::newRow("UTF-8 without a mark") << true;
+    }
+    void folderNamedBeyondAscii()
+    {
+        QFETCH(bool, utf8);
+        const QString name = QStringLiteral("Outils \u00e9t\u00e9 \u20ac");
+        QDir top(m_dir.path());
+        QVERIFY(top.mkpath(name));
+        QFile tool(top.filePath(name + QStringLiteral("/MSINFO32.EXE")));
+        QVERIFY(tool.open(QIODevice::WriteOnly));
+        const QString folder = top.canonicalPath().replace(u'/', u'\\') + u'\\' + name;
+        const QString data
+            = u'"' + QString(folder).replace(QStringLiteral("\\"), QStringLiteral("\\\\")) + u'"';
+        QFile hive(hivePath());
+        QVERIFY(hive.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        hive.write("REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\" + Key2
+            + "]\r\n\"MSINFO\"=" + (utf8 ? data.toUtf8() : Ansi::fromUnicode(data)) + "\r\n");
+        hive.close();
+        TestSupport::MessageBoxes boxes;
+
+        frmAbout::instance().StartSysInfo();
+
+        QCOMPARE(boxes.shown().size(), 0);
+        QCOMPARE(m_starter.started, QStringList { folder + QStringLiteral("\\MSINFO32.EXE") });
     }
 
     void hiveTheUserMayNotWriteStillServes()
