@@ -428,4 +428,39 @@ const KeywordInfo& keyword(QByteArrayView name)
     return found == words.end() ? unknown : found->second;
 }
 
+bool readsIgnorable(Keyword word)
+{
+    switch (word) {
+    case Keyword::ShapePicture:
+    case Keyword::ListText:
+    case Keyword::TextDestination:
+    case Keyword::FontTable:
+    case Keyword::FieldInstruction:
+    case Keyword::AltFontName:
+    case Keyword::ColorTable:
+    case Keyword::Picture:
+        return true;
+    default:
+        return false;
+    }
+}
+
+int documentCodePage(Keyword word, int param, int current)
+{
+    switch (word) {
+    case Keyword::AnsiCodePage:
+        return param > 0 && param < 65536 ? param : current;
+    case Keyword::Ansi:
+        return 1252;
+    case Keyword::Mac:
+        return 10000;
+    case Keyword::Pc:
+        return 437;
+    case Keyword::Pca:
+        return 850;
+    default:
+        return current;
+    }
+}
+
 } // namespace Rtf

@@ -144,5 +144,9 @@ struct KeywordInfo {
 
 // What the reader knows of a control word; Keyword::Unknown for every word it ignores.
 const KeywordInfo& keyword(QByteArrayView name);
+// Whether a destination marked with \* is read all the same: the word is one this reader knows.
+bool readsIgnorable(Keyword word);
+// The code page \ansi, \mac, \pc, \pca or \ansicpgN sets for the document.
+int documentCodePage(Keyword word, int param, int current);
 
 } // namespace Rtf

@@ -22,25 +22,6 @@ namespace {
 
     using Content::ParagraphEnd;
 
-    // The code page \ansi, \mac, \pc, \pca or \ansicpgN sets for the document.
-    int documentCodePage(Keyword word, int param, int current)
-    {
-        switch (word) {
-        case Keyword::AnsiCodePage:
-            return param > 0 && param < 65536 ? param : current;
-        case Keyword::Ansi:
-            return CodePage::Ansi;
-        case Keyword::Mac:
-            return 10000;
-        case Keyword::Pc:
-            return CodePage::Oem;
-        case Keyword::Pca:
-            return 850;
-        default:
-            return current;
-        }
-    }
-
     // Reads one document: the token loop, the group stack, and the dispatch of each control word
     // to the destination or property it is for.
     class Reader {
@@ -65,8 +46,6 @@ namespace {
         void endDestination(Destination ended);
         void controlWord(const Token& token);
         void controlSymbol(unsigned char symbol);
-        // Whether \* before the word still lets the reader read its group.
-        static bool isReadDestination(Keyword word);
         void enterDestination(Keyword word);
         void text(QByteArrayView bytes);
         void byte(unsigned char b);
@@ -371,7 +350,7 @@ namespace {
         const KeywordInfo& info = keyword(token.text);
         const bool ignorable = m_nextIsIgnorable;
         m_nextIsIgnorable = false;
-        if (ignorable && !isReadDestination(info.word))
+        if (ignorable && !readsIgnorable(info.word))
             return skipGroup(); // \* before a word this reader does not read as a destination
         // Bytes waiting to be decoded belong to the formatting before the word; characters given
         // by name or number join them.
@@ -440,23 +419,6 @@ namespace {
                 info.word == Keyword::Row ? ParagraphEnd::Row : ParagraphEnd::NestedRow);
         default: // \par, \page, \sect, \column
             return endParagraph(ParagraphEnd::Paragraph);
-        }
-    }
-
-    bool Reader::isReadDestination(Keyword word)
-    {
-        switch (word) {
-        case Keyword::ShapePicture:
-        case Keyword::ListText:
-        case Keyword::TextDestination:
-        case Keyword::FontTable:
-        case Keyword::FieldInstruction:
-        case Keyword::AltFontName:
-        case Keyword::ColorTable:
-        case Keyword::Picture:
-            return true;
-        default:
-            return false;
         }
     }
 
