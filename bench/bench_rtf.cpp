@@ -24,6 +24,7 @@ namespace {
 struct Tally : Content::Sink {
     qint64 events = 0;
     void font(int, const Content::FontEntry&) override { ++events; }
+    void defaultFont(int) override { ++events; }
     void colorTable(const std::vector<Content::ColorEntry>&) override { ++events; }
     void defaultTab(int) override { ++events; }
     void text(QStringView, const Content::CharProps&) override { ++events; }

@@ -116,6 +116,13 @@ void Recorder::font(int number, const FontEntry& entry)
     m_events.push_back(std::move(e));
 }
 
+void Recorder::defaultFont(int number)
+{
+    Event e { Event::DefaultFont };
+    e.number = number;
+    m_events.push_back(std::move(e));
+}
+
 void Recorder::colorTable(const std::vector<ColorEntry>& colors)
 {
     Event e { Event::Colors };
@@ -229,6 +236,8 @@ QString Recorder::describe(const Event& e)
                     .arg(int(f.symbolFace));
         return line;
     }
+    case Event::DefaultFont:
+        return QStringLiteral("deff %1").arg(e.number);
     case Event::Colors: {
         QStringList names;
         for (const ColorEntry& c : e.colors)

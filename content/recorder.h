@@ -13,13 +13,13 @@ namespace Content {
 class Recorder : public Sink {
 public:
     struct Event {
-        enum Kind : std::uint8_t { Font, Colors, DefaultTab, Text, Picture, Row, End };
+        enum Kind : std::uint8_t { Font, DefaultFont, Colors, DefaultTab, Text, Picture, Row, End };
         Kind kind;
         QString text; // Text; the name of a Font
         CharProps chars; // Text
         ParaProps para; // End
         ParagraphEnd end = ParagraphEnd::Paragraph; // End
-        int number = 0; // Font: its number; DefaultTab: twips
+        int number = 0; // Font, DefaultFont: the font's number; DefaultTab: twips
         FontEntry fontEntry; // Font
         std::vector<ColorEntry> colors; // Colors
         Content::Picture picture; // Picture
@@ -27,6 +27,7 @@ public:
     };
 
     void font(int number, const FontEntry& entry) override;
+    void defaultFont(int number) override;
     void colorTable(const std::vector<ColorEntry>& colors) override;
     void defaultTab(int twips) override;
     void text(QStringView text, const CharProps& chars) override;

@@ -22,6 +22,8 @@ public:
     virtual ~Sink() = default;
 
     virtual void font(int number, const FontEntry& entry) = 0;
+    // The font of text that names none, or names one the table does not have.
+    virtual void defaultFont(int number) = 0;
     // A new colour table replaces the old one; entry 0 is "auto".
     virtual void colorTable(const std::vector<ColorEntry>& colors) = 0;
     // The distance of the tab stops after a paragraph's own, twips.

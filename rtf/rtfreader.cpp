@@ -452,6 +452,7 @@ namespace {
             return setFont(param);
         case Keyword::DefaultFont:
             m_defaultFont = param;
+            m_sink->defaultFont(param);
             if (s.chars.font < 0)
                 setFont(param);
             return;

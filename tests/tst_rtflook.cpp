@@ -93,6 +93,7 @@ class TestRtfLook : public QObject {
 private Q_SLOTS:
     void facesResolveAwayFromTheDosFace();
     void dosFaceWhereAsked();
+    void textWithoutAUsableFont();
     void symbolFaces_data();
     void symbolFaces();
     void symbolFacesDrawnInAFaceThatHasThem();
@@ -132,6 +133,29 @@ void TestRtfLook::facesResolveAwayFromTheDosFace()
     QVERIFY(QFontInfo(fontOf(doc.get(), QStringLiteral("courier"))).fixedPitch());
     // A face that is not installed is tried under its alternative name.
     QVERIFY(QFontInfo(fontOf(doc.get(), QStringLiteral("alternative"))).fixedPitch());
+}
+
+void TestRtfLook::textWithoutAUsableFont()
+{
+    const QString dos = TerminalFont::resolvedFamily();
+    const auto proportional = [](QTextDocument* doc, int at) {
+        const QFontMetricsF metrics(fontAt(doc, at));
+        return metrics.horizontalAdvance(QStringLiteral("iiiiiiiiii"))
+            < metrics.horizontalAdvance(QStringLiteral("MMMMMMMMMM")) / 2;
+    };
+    // No font table at all: the system's serif face, not the DOS face.
+    auto doc = load("{\\rtf1\\ansi plain text}");
+    QVERIFY(QFontInfo(fontAt(doc.get(), 0)).family() != dos);
+    QVERIFY(proportional(doc.get(), 0));
+    QCOMPARE(fontAt(doc.get(), 0).styleHint(), QFont::Serif);
+    // A font the table lacks, and \plain: the default font; without \deff, the first entry.
+    doc = load("{\\rtf1\\deff1{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\fmodern Courier New;}}"
+               "\\f7 missing \\plain plain}");
+    QVERIFY(QFontInfo(fontOf(doc.get(), QStringLiteral("missing"))).fixedPitch());
+    QVERIFY(QFontInfo(fontOf(doc.get(), QStringLiteral("plain"))).fixedPitch());
+    doc = load("{\\rtf1{\\fonttbl{\\f3\\fmodern Courier New;}{\\f5\\fswiss Arial;}}\\plain first}");
+    QVERIFY(QFontInfo(fontOf(doc.get(), QStringLiteral("first"))).fixedPitch());
+    QVERIFY(QFontInfo(fontOf(doc.get(), QStringLiteral("first"))).family() != dos);
 }
 
 void TestRtfLook::dosFaceWhereAsked()

@@ -24,6 +24,7 @@ public:
     explicit RtfWriter(QTextDocument* document);
 
     void font(int number, const Content::FontEntry& entry) override;
+    void defaultFont(int number) override { m_formats.setDefaultFont(number); }
     void colorTable(const std::vector<Content::ColorEntry>& colors) override;
     void defaultTab(int twips) override;
     void text(QStringView text, const Content::CharProps& chars) override;

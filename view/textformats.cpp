@@ -98,13 +98,39 @@ void setUnderline(QTextCharFormat& f, CharProps::Underline underline)
 
 } // namespace
 
+void TextFormats::setDefaultFont(int number)
+{
+    if (number == m_defaultFont)
+        return;
+    m_defaultFont = number;
+    m_haveLastChars = false;
+    m_made.clear();
+}
+
+const Content::FontEntry* TextFormats::entryOf(int font) const
+{
+    for (const int number : { font, m_defaultFont, m_firstFont }) {
+        const auto found = m_fonts.constFind(number);
+        if (found != m_fonts.cend())
+            return &*found;
+    }
+    return nullptr;
+}
+
 void TextFormats::setFont(int number, const Content::FontEntry& entry)
 {
+    if (m_fonts.isEmpty())
+        m_firstFont = number;
     auto found = m_fonts.find(number);
     if (found != m_fonts.end() && *found == entry)
         return;
     m_fonts.insert(number, entry);
     m_haveLastChars = false;
+    // Runs whose own font the table lacks are drawn in the default or first entry.
+    if (number == m_defaultFont || number == m_firstFont) {
+        m_made.clear();
+        return;
+    }
     for (auto it = m_made.begin(); it != m_made.end();) {
         if (it.key().font == number)
             it = m_made.erase(it);
@@ -131,8 +157,18 @@ QColor TextFormats::color(int index) const
 
 void TextFormats::setFace(QTextCharFormat& f, const CharProps& s) const
 {
-    const auto font = m_fonts.constFind(s.font);
-    if (font == m_fonts.cend() || isDosFace(*font))
+    const Content::FontEntry* font = entryOf(s.font);
+    if (!font) {
+        // A document that names no font at all: the system's serif face, as word processors
+        // show such text.
+        const QString face = SystemFaces::resolve({}, QFont::Serif, false);
+        f.setFontFamilies(QStringList { face.isEmpty() ? QStringLiteral("serif") : face });
+        f.setFontStyleHint(
+            QFont::Serif, QFont::StyleStrategy(QFont::PreferDefault | QFont::PreferNoShaping));
+        f.setFontFixedPitch(false);
+        return;
+    }
+    if (isDosFace(*font))
         return; // the view's own face
     QStringList families;
     QFont::StyleHint hint = styleHint(font->family);

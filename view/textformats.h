@@ -15,6 +15,8 @@ class TextFormats {
 public:
     // A new entry for a font number forgets only the formats made for that number.
     void setFont(int number, const Content::FontEntry& entry);
+    // The entry of text whose font the table lacks; without one, the table's first entry.
+    void setDefaultFont(int number);
     void setColors(const std::vector<Content::ColorEntry>& colors);
     // The distance of the tab stops after a paragraph's own, in twips.
     void setDefaultTab(int twips);
@@ -33,7 +35,13 @@ private:
     QTextCharFormat makeCharFormat(const Content::CharProps& chars) const;
     QTextBlockFormat makeBlockFormat(const Content::ParaProps& para) const;
 
+    // The entry a run is drawn in: its own, the default, the first; none when the document has
+    // no font table.
+    const Content::FontEntry* entryOf(int font) const;
+
     QHash<int, Content::FontEntry> m_fonts;
+    int m_defaultFont = -1;
+    int m_firstFont = -1;
     std::vector<QColor> m_colors;
     int m_defaultTab = 720;
     // Every conversion made: a format given again shares its data, which the document then
