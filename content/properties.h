@@ -37,13 +37,17 @@ struct CharProps {
     Underline underline = NoLine;
     Caps caps = AsWritten;
     Vertical vertical = Baseline;
+    int raise = 0; // half-points above the baseline (below when negative)
+    int scaleX = 100; // width of the characters, percent
+    int spacing = 0; // added between characters, twips (negative: condensed)
 
     bool operator==(const CharProps&) const = default;
 };
 
 inline size_t qHash(const CharProps& s, size_t seed = 0)
 {
-    return qHashMulti(seed, s.font, s.halfPoints, s.color, s.highlight,
+    return qHashMulti(seed, s.font, s.halfPoints, s.color, s.highlight, s.raise, s.scaleX,
+        s.spacing,
         (s.bold << 0) | (s.italic << 1) | (s.strike << 2) | (s.hidden << 3) | (s.deleted << 4)
             | (int(s.underline) << 8) | (int(s.caps) << 16) | (int(s.vertical) << 24));
 }

@@ -48,6 +48,12 @@ namespace {
             words << QStringLiteral("super");
         if (c.vertical == CharProps::Sub)
             words << QStringLiteral("sub");
+        if (c.raise)
+            words << QStringLiteral("up%1").arg(c.raise);
+        if (c.scaleX != plain.scaleX)
+            words << QStringLiteral("charscalex%1").arg(c.scaleX);
+        if (c.spacing)
+            words << QStringLiteral("expndtw%1").arg(c.spacing);
         if (c.color)
             words << QStringLiteral("cf%1").arg(c.color);
         if (c.highlight)

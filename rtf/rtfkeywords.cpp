@@ -98,6 +98,16 @@ namespace {
         s.chars.halfPoints = hasParam ? qBound(1, param, 65535) : 24;
     }
     void unicodeSkip(GroupState& s, int param, bool) { s.unicodeSkip = qBound(0, param, 16); }
+    // \upN and \dnN, 3 points when no number is given.
+    template <int Sign> void raise(GroupState& s, int param, bool hasParam)
+    {
+        s.chars.raise = Sign * qBound(-65535, hasParam ? param : 6, 65535);
+    }
+    // \expnd is in quarter points, \expndtw in twips.
+    template <int TwipsPerUnit> void spacing(GroupState& s, int param, bool)
+    {
+        s.chars.spacing = qBound(-65535, param, 65535) * TwipsPerUnit;
+    }
     void paragraphDefaults(GroupState& s, int, bool) { s.para = ParaProps(); }
 
     WordKind kindOf(Keyword word)
@@ -276,6 +286,11 @@ namespace {
             setter("super", charConstant<V, &CharProps::vertical, V::Super>);
             setter("sub", charConstant<V, &CharProps::vertical, V::Sub>);
             setter("nosupersub", charConstant<V, &CharProps::vertical, V::Baseline>);
+            setter("up", raise<1>);
+            setter("dn", raise<-1>);
+            setter("charscalex", charValue<&CharProps::scaleX, 1, 65535>);
+            setter("expnd", spacing<5>);
+            setter("expndtw", spacing<1>);
             setter("cf", charValue<&CharProps::color, 0, INT_MAX>);
             setter("highlight", charValue<&CharProps::highlight, 0, INT_MAX>);
             setter("cb", charValue<&CharProps::highlight, 0, INT_MAX>);

@@ -100,6 +100,7 @@ private Q_SLOTS:
     void tabStops();
     void lineSpacing();
     void capitalsAndUnderlines();
+    void raisedScaledAndSpacedText();
     void hiddenAndDeletedText();
     void tableBorders();
     void tableWidthsAndMerges();
@@ -258,6 +259,48 @@ void TestRtfLook::lineSpacing()
     QVERIFY(single > 10);
     QVERIFY(qAbs(lineStep(1) - 2 * single) <= 1);
     QCOMPARE(qRound(lineStep(2)), 40); // exactly 600 twips
+}
+
+// The topmost row with ink between two x positions.
+int inkTop(const QImage& image, int from, int to)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = from; x < to; ++x) {
+            if (isDark(image, x, y))
+                return y;
+        }
+    }
+    return -1;
+}
+
+void TestRtfLook::raisedScaledAndSpacedText()
+{
+    // The TeX logo as latex2rtf writes it: T, a lowered E, X.
+    auto doc = load("{\\rtf1{\\fonttbl{\\f0\\froman Times New Roman;}}\\f0\\fs48 "
+                    "HHHH{\\up12 HHHH}HHHH{\\dn12 HHHH}\\par "
+                    "ab{\\charscalex200 MMMM}cd\\par ab{\\expndtw200 MMMM}cd\\par ab MMMM cd}");
+    const QImage image = render(doc.get());
+    const int a = int(xOfWord(doc.get(), QStringLiteral("HHHH")));
+    const int quarter = int(xOf(doc.get(), 4)) - a;
+    const int base = inkTop(image, a, a + quarter);
+    const int up = inkTop(image, a + quarter, a + 2 * quarter);
+    const int down = inkTop(image, a + 3 * quarter, a + 4 * quarter);
+    QVERIFY2(up < base - 4, qPrintable(QStringLiteral("%1 %2").arg(up).arg(base)));
+    QVERIFY2(down > base + 4, qPrintable(QStringLiteral("%1 %2").arg(down).arg(base)));
+    // Scaled and spaced words take more room than the same word as written.
+    const QString text = doc->toPlainText();
+    QList<int> words; // scaled, spaced, as written
+    for (qsizetype at = text.indexOf(QStringLiteral("MMMM")); at >= 0;
+         at = text.indexOf(QStringLiteral("MMMM"), at + 4))
+        words << int(at);
+    QCOMPARE(words.size(), 3);
+    const auto width = [&](int at) { return xOf(doc.get(), at + 4) - xOf(doc.get(), at); };
+    const qreal scaled = width(words[0]);
+    const qreal spaced = width(words[1]);
+    const qreal plain = width(words[2]);
+    QVERIFY2(scaled > plain * 1.6, qPrintable(QStringLiteral("%1 %2").arg(scaled).arg(plain)));
+    // Four letters with 10 px after each.
+    QVERIFY2(spaced > plain + 30, qPrintable(QStringLiteral("%1 %2").arg(spaced).arg(plain)));
 }
 
 void TestRtfLook::capitalsAndUnderlines()

@@ -11,6 +11,11 @@ namespace LayoutBudget {
 // the view's lines, which the text engine then lays out in time growing with the square of a run
 // that has no break opportunity.
 constexpr int MaxHalfPoints = 600;
+// Raised and lowered text goes at most its own height up or down; characters are drawn between a
+// quarter and four times their width, and spaced apart by at most a character's size.
+constexpr int MaxRaisePercent = 100;
+constexpr int MinScalePercent = 25;
+constexpr int MaxScalePercent = 400;
 
 // Lengths a paragraph or a table may declare (indents, spacing, tab stops, cell widths, the
 // distance of default tab stops), in twips: a wide page, 22 inches.

@@ -235,6 +235,7 @@ QTextCharFormat TextFormats::makeCharFormat(const CharProps& s) const
         f.setFontCapitalization(QFont::SmallCaps);
     if (s.strike)
         f.setFontStrikeOut(true);
+    setPlacement(f, s);
     if (s.vertical == CharProps::Super)
         f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
     else if (s.vertical == CharProps::Sub)
@@ -246,6 +247,22 @@ QTextCharFormat TextFormats::makeCharFormat(const CharProps& s) const
     if (bg.isValid())
         f.setBackground(bg);
     return f;
+}
+
+void TextFormats::setPlacement(QTextCharFormat& f, const CharProps& s)
+{
+    using namespace LayoutBudget;
+    const int size = qBound(1, s.halfPoints, MaxHalfPoints);
+    if (s.raise != 0)
+        f.setBaselineOffset(qBound(-MaxRaisePercent, s.raise * 100 / size, MaxRaisePercent));
+    if (s.scaleX != 100)
+        f.setFontStretch(qBound(MinScalePercent, s.scaleX, MaxScalePercent));
+    if (s.spacing != 0) {
+        // At most the size of a character (half-points are ten twips) either way.
+        const int twips = qBound(-size * 10, s.spacing, size * 10);
+        f.setFontLetterSpacingType(QFont::AbsoluteSpacing);
+        f.setFontLetterSpacing(twips / 15.0);
+    }
 }
 
 QTextBlockFormat TextFormats::blockFormat(const ParaProps& s)

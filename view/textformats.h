@@ -32,6 +32,8 @@ private:
     // that is not installed, never the view's DOS face unless the run asks for that face.
     void setFace(QTextCharFormat& format, const Content::CharProps& chars) const;
     void setTabs(QTextBlockFormat& format, const Content::ParaProps& para) const;
+    // Raised or lowered, scaled and spaced characters.
+    static void setPlacement(QTextCharFormat& format, const Content::CharProps& chars);
     QTextCharFormat makeCharFormat(const Content::CharProps& chars) const;
     QTextBlockFormat makeBlockFormat(const Content::ParaProps& para) const;
 
