@@ -9,6 +9,17 @@
 // twips, numbers into its font and colour tables). Nothing here knows how it will be shown.
 namespace Content {
 
+// A background: a pattern colour laid over a background colour, percent/100 of it (0 to 10000);
+// colours are numbers into the colour table, 0 for auto.
+struct Shading {
+    int background = 0;
+    int pattern = 0;
+    int percent = 0;
+
+    bool isSet() const { return background > 0 || percent > 0; }
+    bool operator==(const Shading&) const = default;
+};
+
 struct CharProps {
     enum Vertical : std::uint8_t { Baseline, Super, Sub };
     // The underline styles a writer can ask for.
@@ -40,6 +51,7 @@ struct CharProps {
     int raise = 0; // half-points above the baseline (below when negative)
     int scaleX = 100; // width of the characters, percent
     int spacing = 0; // added between characters, twips (negative: condensed)
+    Shading shading; // behind the characters
 
     bool operator==(const CharProps&) const = default;
 };
@@ -47,7 +59,7 @@ struct CharProps {
 inline size_t qHash(const CharProps& s, size_t seed = 0)
 {
     return qHashMulti(seed, s.font, s.halfPoints, s.color, s.highlight, s.raise, s.scaleX,
-        s.spacing,
+        s.spacing, s.shading.background, s.shading.pattern, s.shading.percent,
         (s.bold << 0) | (s.italic << 1) | (s.strike << 2) | (s.hidden << 3) | (s.deleted << 4)
             | (int(s.underline) << 8) | (int(s.caps) << 16) | (int(s.vertical) << 24));
 }
@@ -65,6 +77,7 @@ struct ParaProps {
     int lineSpacing = 0; // 0 single; above 0 at least, below 0 exactly that many twips
     bool lineMultiple = false; // lineSpacing is in 240ths of a line instead
     bool inTable = false;
+    Shading shading; // behind the paragraph
 
     // Tab stops, in twips from the left margin. Writers allow no more than 64; a paragraph with
     // more than MaxTabs keeps its first ones.

@@ -10,7 +10,7 @@ bool RowDef::drawsAnything() const
         return true;
     for (const CellDef& cell : cells) {
         if (declares(cell.top) || declares(cell.left) || declares(cell.bottom)
-            || declares(cell.right) || cell.alignment != CellDef::Top)
+            || declares(cell.right) || cell.alignment != CellDef::Top || cell.shading.isSet())
             return true;
     }
     return false;

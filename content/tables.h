@@ -1,5 +1,7 @@
 #pragma once
 
+#include "content/properties.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -26,6 +28,7 @@ struct CellDef {
     Border top, left, bottom, right;
     bool mergeFirst = false, merged = false; // across
     bool verticalFirst = false, verticalMerged = false; // down
+    Shading shading;
 
     bool operator==(const CellDef&) const = default;
 };

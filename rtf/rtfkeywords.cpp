@@ -98,6 +98,17 @@ namespace {
         s.chars.halfPoints = hasParam ? qBound(1, param, 65535) : 24;
     }
     void unicodeSkip(GroupState& s, int param, bool) { s.unicodeSkip = qBound(0, param, 16); }
+    // Shading of characters and paragraphs: its background, its pattern colour, its percentage.
+    template <int Content::Shading::*Field, int Max>
+    void charShading(GroupState& s, int param, bool)
+    {
+        s.chars.shading.*Field = qBound(0, param, Max);
+    }
+    template <int Content::Shading::*Field, int Max>
+    void paraShading(GroupState& s, int param, bool)
+    {
+        s.para.shading.*Field = qBound(0, param, Max);
+    }
     // \upN and \dnN, 3 points when no number is given.
     template <int Sign> void raise(GroupState& s, int param, bool hasParam)
     {
@@ -159,6 +170,7 @@ namespace {
         case Keyword::RowLeft:
         case Keyword::RowGap:
         case Keyword::CellFlag:
+        case Keyword::CellShading:
             return WordKind::Row;
         case Keyword::FootnoteMark:
         case Keyword::NoteKinds:
@@ -291,6 +303,16 @@ namespace {
             setter("charscalex", charValue<&CharProps::scaleX, 1, 65535>);
             setter("expnd", spacing<5>);
             setter("expndtw", spacing<1>);
+            using Sh = Content::Shading;
+            setter("chcbpat", charShading<&Sh::background, INT_MAX>);
+            setter("chcfpat", charShading<&Sh::pattern, INT_MAX>);
+            setter("chshdng", charShading<&Sh::percent, 10000>);
+            setter("cbpat", paraShading<&Sh::background, INT_MAX>);
+            setter("cfpat", paraShading<&Sh::pattern, INT_MAX>);
+            setter("shading", paraShading<&Sh::percent, 10000>);
+            coded("clcbpat", Keyword::CellShading, 0);
+            coded("clcfpat", Keyword::CellShading, 1);
+            coded("clshdng", Keyword::CellShading, 2);
             setter("cf", charValue<&CharProps::color, 0, INT_MAX>);
             setter("highlight", charValue<&CharProps::highlight, 0, INT_MAX>);
             setter("cb", charValue<&CharProps::highlight, 0, INT_MAX>);

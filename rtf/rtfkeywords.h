@@ -63,6 +63,7 @@ enum class Keyword : std::uint8_t {
     RowLeft,
     RowGap,
     CellFlag,
+    CellShading, // \clcbpat, \clcfpat, \clshdng: KeywordInfo::value says which
     // Destinations
     FontTable,
     FieldInstruction,

@@ -41,6 +41,16 @@ void RowDefinition::property(Keyword word, int param, std::uint8_t value)
     case Keyword::RowGap:
         m_row.gap = param;
         return;
+    case Keyword::CellShading: {
+        Content::Shading& shading = m_pending.shading;
+        if (value == 0)
+            shading.background = qMax(0, param);
+        else if (value == 1)
+            shading.pattern = qMax(0, param);
+        else
+            shading.percent = qBound(0, param, 10000);
+        return;
+    }
     case Keyword::CellFlag:
         switch (CellFlag(value)) {
         case CellFlag::MergeFirst:

@@ -101,6 +101,8 @@ private Q_SLOTS:
     void lineSpacing();
     void capitalsAndUnderlines();
     void raisedScaledAndSpacedText();
+    void shadingIsDrawn();
+    void hangingFirstLineStaysOnThePage();
     void hiddenAndDeletedText();
     void tableBorders();
     void tableWidthsAndMerges();
@@ -301,6 +303,43 @@ void TestRtfLook::raisedScaledAndSpacedText()
     QVERIFY2(scaled > plain * 1.6, qPrintable(QStringLiteral("%1 %2").arg(scaled).arg(plain)));
     // Four letters with 10 px after each.
     QVERIFY2(spaced > plain + 30, qPrintable(QStringLiteral("%1 %2").arg(spaced).arg(plain)));
+}
+
+void TestRtfLook::shadingIsDrawn()
+{
+    // White text on a red cell, a green paragraph, characters on blue, a grey of 25 % black.
+    auto doc
+        = load("{\\rtf1{\\colortbl;\\red255\\green0\\blue0;\\red0\\green160\\blue0;"
+               "\\red0\\green0\\blue255;\\red255\\green255\\blue255;}"
+               "\\trowd\\clcbpat1\\cellx3000\\pard\\intbl\\cf4 warning\\cell\\row"
+               "\\pard\\cbpat2 panel\\par\\pard {\\chcbpat3 marked} {\\chshdng2500 grey}\\par}");
+    const QImage image = render(doc.get());
+    // Near the top of the line, above letters without ascenders.
+    const auto colourAt = [&](int position, qreal dx) {
+        const QTextBlock block = doc->findBlock(position);
+        const QRectF rect = doc->documentLayout()->blockBoundingRect(block);
+        const QTextLine line = block.layout()->lineAt(0);
+        const int y = int(rect.top() + line.y() + line.ascent() / 3);
+        return QColor(image.pixel(int(xOf(doc.get(), position) + dx), y));
+    };
+    const QString text = doc->toPlainText();
+    // Beside the cell's text, inside the cell.
+    QCOMPARE(colourAt(int(text.indexOf(QStringLiteral("warning"))) + 7, 20), QColor(255, 0, 0));
+    // Far right of the paragraph: its background spans the line.
+    QCOMPARE(colourAt(int(text.indexOf(QStringLiteral("panel"))) + 5, 200), QColor(0, 160, 0));
+    const int marked = int(text.indexOf(QStringLiteral("marked")));
+    QCOMPARE(colourAt(marked, 1).blue(), 255);
+    const QColor grey = colourAt(int(text.indexOf(QStringLiteral("grey"))) + 1, 2);
+    QVERIFY2(qAbs(grey.red() - 191) <= 2 && grey.red() == grey.blue(), qPrintable(grey.name()));
+}
+
+void TestRtfLook::hangingFirstLineStaysOnThePage()
+{
+    // A first line indented left of the page starts at its edge, where its letters show whole.
+    auto doc = load("{\\rtf1{\\fonttbl{\\f0\\froman Times New Roman;}}\\f0\\li0\\fi-720 "
+                    "Wrapped first line\\par\\li1440\\fi-720 hanging}");
+    QCOMPARE(xOf(doc.get(), 0), 0.0);
+    QCOMPARE(xOfWord(doc.get(), QStringLiteral("hanging")), 48.0);
 }
 
 void TestRtfLook::capitalsAndUnderlines()

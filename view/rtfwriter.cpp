@@ -337,6 +337,9 @@ QTextTableCellFormat RtfWriter::cellFormat(int column) const
     if (alignment != CellDef::Top)
         f.setVerticalAlignment(alignment == CellDef::Middle ? QTextCharFormat::AlignMiddle
                                                             : QTextCharFormat::AlignBottom);
+    const QColor shade = m_formats.shade(cell.shading);
+    if (shade.isValid())
+        f.setBackground(shade);
     return f;
 }
 

@@ -155,6 +155,22 @@ QColor TextFormats::color(int index) const
     return m_colors[size_t(index)];
 }
 
+QColor TextFormats::shade(const Content::Shading& shading) const
+{
+    if (!shading.isSet())
+        return QColor();
+    QColor background = color(shading.background);
+    if (!background.isValid())
+        background = Qt::white;
+    QColor pattern = color(shading.pattern);
+    if (!pattern.isValid())
+        pattern = Qt::black;
+    const double p = shading.percent / 10000.0;
+    const auto mix = [p](int b, int f) { return int(b + (f - b) * p + 0.5); };
+    return QColor(mix(background.red(), pattern.red()), mix(background.green(), pattern.green()),
+        mix(background.blue(), pattern.blue()));
+}
+
 void TextFormats::setFace(QTextCharFormat& f, const CharProps& s) const
 {
     const Content::FontEntry* font = entryOf(s.font);
@@ -243,7 +259,10 @@ QTextCharFormat TextFormats::makeCharFormat(const CharProps& s) const
     const QColor fg = color(s.color);
     if (fg.isValid())
         f.setForeground(fg);
-    const QColor bg = color(s.highlight);
+    // A highlight lies over the characters' shading.
+    QColor bg = color(s.highlight);
+    if (!bg.isValid())
+        bg = shade(s.shading);
     if (bg.isValid())
         f.setBackground(bg);
     return f;
@@ -294,9 +313,14 @@ QTextBlockFormat TextFormats::makeBlockFormat(const ParaProps& s) const
     }
     // Indents far outside a page are damage, not layout.
     constexpr int limit = LayoutBudget::MaxTwips;
-    f.setLeftMargin(Units::px(qBound(0, s.leftIndent, limit)));
+    const int left = qBound(0, s.leftIndent, limit);
+    f.setLeftMargin(Units::px(left));
     f.setRightMargin(Units::px(qBound(0, s.rightIndent, limit)));
-    f.setTextIndent(Units::px(qBound(-limit, s.firstIndent, limit)));
+    const QColor shade = this->shade(s.shading);
+    if (shade.isValid())
+        f.setBackground(shade);
+    // A first line that would start left of the page starts at its edge: its letters would be cut.
+    f.setTextIndent(Units::px(qBound(-left, s.firstIndent, limit)));
     f.setTopMargin(Units::px(qBound(0, s.spaceBefore, limit)));
     f.setBottomMargin(Units::px(qBound(0, s.spaceAfter, limit)));
     // Anything taller than a page is damage.

@@ -24,6 +24,8 @@ public:
 
     // Colour n of the table; invalid (auto) for 0, an auto entry or a number out of range.
     QColor color(int index) const;
+    // The colour a shading paints: its pattern over its background; invalid when it has none.
+    QColor shade(const Content::Shading& shading) const;
     QTextCharFormat charFormat(const Content::CharProps& chars);
     QTextBlockFormat blockFormat(const Content::ParaProps& para);
 
