@@ -93,6 +93,7 @@ class TestRtfLook : public QObject {
 private Q_SLOTS:
     void facesResolveAwayFromTheDosFace();
     void dosFaceWhereAsked();
+    void postScriptNames();
     void textWithoutAUsableFont();
     void symbolFaces_data();
     void symbolFaces();
@@ -159,6 +160,24 @@ void TestRtfLook::textWithoutAUsableFont()
     doc = load("{\\rtf1{\\fonttbl{\\f3\\fmodern Courier New;}{\\f5\\fswiss Arial;}}\\plain first}");
     QVERIFY(QFontInfo(fontOf(doc.get(), QStringLiteral("first"))).fixedPitch());
     QVERIFY(QFontInfo(fontOf(doc.get(), QStringLiteral("first"))).family() != dos);
+}
+
+void TestRtfLook::postScriptNames()
+{
+    // Names as Cocoa writes them draw in the family they name, in the style they name.
+    auto doc = load("{\\rtf1{\\fonttbl{\\f0 Times-Roman;}{\\f1 Helvetica-BoldOblique;}"
+                    "{\\f2 TimesNewRomanPSMT;}{\\f3 Courier;}{\\f4 Times;}}"
+                    "\\f0 roman \\f1 helvetica \\f2 psmt \\f3 courier \\f4 times}");
+    const QString times = QFontInfo(fontOf(doc.get(), QStringLiteral("times"))).family();
+    QCOMPARE(QFontInfo(fontOf(doc.get(), QStringLiteral("roman"))).family(), times);
+    const QFont helvetica = fontOf(doc.get(), QStringLiteral("helvetica"));
+    QVERIFY(helvetica.bold());
+    QVERIFY(helvetica.italic());
+    QVERIFY(!QFontInfo(helvetica).fixedPitch());
+    QVERIFY(QFontInfo(helvetica).family() != times);
+    QVERIFY(QFontInfo(fontOf(doc.get(), QStringLiteral("psmt"))).family()
+        != TerminalFont::resolvedFamily());
+    QVERIFY(!QFontInfo(fontOf(doc.get(), QStringLiteral("psmt"))).fixedPitch());
 }
 
 void TestRtfLook::dosFaceWhereAsked()

@@ -61,6 +61,47 @@ QString genericFamily(QFont::StyleHint hint, bool fixed)
     return QStringLiteral("sans-serif");
 }
 
+// What a PostScript name (as Cocoa and PDF tools write them: Times-Roman, Helvetica-Bold,
+// ArialMT, TimesNewRomanPSMT) says: the family, in the spelling systems know it by, and the style
+// it names. Empty for names that are no such thing.
+struct PostScriptName {
+    QStringList families;
+    bool bold = false;
+    bool italic = false;
+};
+
+PostScriptName postScriptName(const QString& name)
+{
+    PostScriptName ps;
+    if (name.contains(u' '))
+        return ps;
+    const qsizetype dash = name.indexOf(u'-');
+    QString base = dash > 0 ? name.left(dash) : name;
+    const QString style = dash > 0 ? name.mid(dash + 1) : QString();
+    for (const QLatin1String suffix : { QLatin1String("PSMT"), QLatin1String("MT") }) {
+        if (base.size() > suffix.size() && base.endsWith(suffix)) {
+            base.chop(suffix.size());
+            break;
+        }
+    }
+    if (base == name)
+        return ps;
+    // TimesNewRoman: Times New Roman.
+    QString spaced;
+    for (qsizetype i = 0; i < base.size(); ++i) {
+        if (i > 0 && base[i].isUpper() && base[i - 1].isLower())
+            spaced += u' ';
+        spaced += base[i];
+    }
+    ps.families << spaced;
+    if (spaced != base)
+        ps.families << base;
+    ps.bold = style.contains(QLatin1String("Bold")) || style.contains(QLatin1String("Black"))
+        || style.contains(QLatin1String("Heavy"));
+    ps.italic = style.contains(QLatin1String("Italic")) || style.contains(QLatin1String("Oblique"));
+    return ps;
+}
+
 bool isDosFace(const Content::FontEntry& font)
 {
     return font.codePage == OemCodePage
@@ -200,6 +241,12 @@ void TextFormats::setFace(QTextCharFormat& f, const CharProps& s) const
         QStringList names;
         if (!font->name.isEmpty())
             names << font->name;
+        const PostScriptName ps = postScriptName(font->name);
+        names << ps.families;
+        if (ps.bold)
+            f.setFontWeight(QFont::Bold);
+        if (ps.italic)
+            f.setFontItalic(true);
         if (!font->altName.isEmpty())
             names << font->altName;
         const QString face = SystemFaces::resolve(names, hint, fixed);
