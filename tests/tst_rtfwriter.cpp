@@ -78,6 +78,7 @@ private Q_SLOTS:
     void tables();
     void nestedTables();
     void pictures();
+    void picturesDecodedByTheirData();
     void positionContractWithTablesAndPictures();
     void boundedTables();
     void boundedPictures();
@@ -171,6 +172,22 @@ void TestRtfWriter::pictures()
     const QTextImageFormat second = formatAt(doc.get(), 3).toImageFormat();
     QVERIFY(second.isValid());
     QCOMPARE(second.width(), 8.0);
+}
+
+void TestRtfWriter::picturesDecodedByTheirData()
+{
+    // PNG data under the label of JPEG, of a metafile, or of none is drawn as the PNG it is.
+    const QByteArray png = imageData("PNG", Qt::magenta).toHex();
+    auto doc = load("{\\rtf1 a{\\pict\\jpegblip " + png + "}b{\\pict\\emfblip " + png + "}c{\\pict "
+        + png + "}d}");
+    QCOMPARE(doc->toPlainText(), QStringLiteral("a\uFFFCb\uFFFCc\uFFFCd"));
+    for (const int at : { 1, 3, 5 }) {
+        const QTextImageFormat image = formatAt(doc.get(), at).toImageFormat();
+        const QImage shown
+            = doc->resource(QTextDocument::ImageResource, QUrl(image.name())).value<QImage>();
+        QCOMPARE(shown.size(), QSize(4, 3));
+        QCOMPARE(shown.pixelColor(1, 1), QColor(Qt::magenta));
+    }
 }
 
 void TestRtfWriter::positionContractWithTablesAndPictures()

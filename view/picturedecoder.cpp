@@ -43,15 +43,34 @@ QTextImageFormat PictureDecoder::emptyFrame(int width, int height)
     return format;
 }
 
+namespace {
+
+// What the data is, by its first bytes: writers label pictures wrongly (PNG data as \jpegblip),
+// and the data is what is drawn. A picture whose data is neither keeps its label.
+Content::Picture::Kind kindOfData(const Content::Picture& picture)
+{
+    const QByteArray& data = picture.data;
+    if (data.startsWith("\x89PNG\r\n\x1a\n"))
+        return Content::Picture::Png;
+    if (data.startsWith("\xff\xd8\xff"))
+        return Content::Picture::Jpeg;
+    if (picture.kind == Content::Picture::Png || picture.kind == Content::Picture::Jpeg)
+        return Content::Picture::Unknown; // labelled as an image, but none Qt can read
+    return picture.kind;
+}
+
+} // namespace
+
 std::optional<QTextImageFormat> PictureDecoder::decode(const Content::Picture& picture)
 {
     using Content::Picture;
     const int scaleX = picture.scaleX, scaleY = picture.scaleY;
-    if (picture.kind != Picture::Png && picture.kind != Picture::Jpeg) {
+    const Picture::Kind kind = kindOfData(picture);
+    if (kind != Picture::Png && kind != Picture::Jpeg) {
         // A metafile or a kind Qt cannot draw: its place on the page, at the size it declares.
         const int w = shownPixels(picture.widthGoal, scaleX);
         const int h = shownPixels(picture.heightGoal, scaleY);
-        if (picture.kind == Picture::Unknown || w <= 0 || h <= 0)
+        if (kind == Picture::Unknown || w <= 0 || h <= 0)
             return std::nullopt;
         return emptyFrame(w, h);
     }
@@ -60,7 +79,7 @@ std::optional<QTextImageFormat> PictureDecoder::decode(const Content::Picture& p
     QByteArray data = picture.data;
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
-    const bool jpeg = picture.kind == Picture::Jpeg;
+    const bool jpeg = kind == Picture::Jpeg;
     QImageReader reader(&buffer, jpeg ? "jpeg" : "png");
     // The size the picture says it has, read from its header before anything is decoded.
     const QSize own = reader.size();
