@@ -47,7 +47,7 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-wayland, fonts-pc")
 # Faces of the same metrics as those RTF documents name most (Arial, Times New Roman, Courier New,
 # Calibri, Cambria), and one that draws the characters of symbol fonts; xdg-utils for the links.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "xdg-utils, fonts-liberation2, fonts-crosextra-carlito, fonts-crosextra-caladea, fonts-dejavu-core")
+    "xdg-utils, fonts-liberation2, fonts-crosextra-carlito, fonts-crosextra-caladea, fonts-dejavu-core, fonts-noto-cjk")
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

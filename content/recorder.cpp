@@ -115,7 +115,8 @@ namespace {
 
 void Recorder::font(int number, const FontEntry& entry)
 {
-    Event e { Event::Font };
+    Event e;
+    e.kind = Event::Font;
     e.number = number;
     e.text = entry.name;
     e.fontEntry = entry;
@@ -124,21 +125,24 @@ void Recorder::font(int number, const FontEntry& entry)
 
 void Recorder::defaultFont(int number)
 {
-    Event e { Event::DefaultFont };
+    Event e;
+    e.kind = Event::DefaultFont;
     e.number = number;
     m_events.push_back(std::move(e));
 }
 
 void Recorder::colorTable(const std::vector<ColorEntry>& colors)
 {
-    Event e { Event::Colors };
+    Event e;
+    e.kind = Event::Colors;
     e.colors = colors;
     m_events.push_back(std::move(e));
 }
 
 void Recorder::defaultTab(int twips)
 {
-    Event e { Event::DefaultTab };
+    Event e;
+    e.kind = Event::DefaultTab;
     e.number = twips;
     m_events.push_back(std::move(e));
 }
@@ -150,7 +154,8 @@ void Recorder::text(QStringView text, const CharProps& chars)
         m_events.back().text.append(text);
         return;
     }
-    Event e { Event::Text };
+    Event e;
+    e.kind = Event::Text;
     e.text = text.toString();
     e.chars = chars;
     m_events.push_back(std::move(e));
@@ -158,21 +163,24 @@ void Recorder::text(QStringView text, const CharProps& chars)
 
 void Recorder::picture(const Content::Picture& picture)
 {
-    Event e { Event::Picture };
+    Event e;
+    e.kind = Event::Picture;
     e.picture = picture;
     m_events.push_back(std::move(e));
 }
 
 void Recorder::rowDefinition(const RowDef& row)
 {
-    Event e { Event::Row };
+    Event e;
+    e.kind = Event::Row;
     e.row = row;
     m_events.push_back(std::move(e));
 }
 
 void Recorder::endParagraph(const ParaProps& para, ParagraphEnd end)
 {
-    Event e { Event::End };
+    Event e;
+    e.kind = Event::End;
     e.para = para;
     e.end = end;
     m_events.push_back(std::move(e));

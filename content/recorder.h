@@ -14,7 +14,7 @@ class Recorder : public Sink {
 public:
     struct Event {
         enum Kind : std::uint8_t { Font, DefaultFont, Colors, DefaultTab, Text, Picture, Row, End };
-        Kind kind;
+        Kind kind = Text;
         QString text; // Text; the name of a Font
         CharProps chars; // Text
         ParaProps para; // End

@@ -10,6 +10,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QFontInfo>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QImage>
 #include <QPainter>
 #include <QTest>
@@ -94,6 +95,7 @@ private Q_SLOTS:
     void facesResolveAwayFromTheDosFace();
     void dosFaceWhereAsked();
     void postScriptNames();
+    void eastAsianTextHasGlyphs();
     void textWithoutAUsableFont();
     void symbolFaces_data();
     void symbolFaces();
@@ -178,6 +180,25 @@ void TestRtfLook::postScriptNames()
     QVERIFY(QFontInfo(fontOf(doc.get(), QStringLiteral("psmt"))).family()
         != TerminalFont::resolvedFamily());
     QVERIFY(!QFontInfo(fontOf(doc.get(), QStringLiteral("psmt"))).fixedPitch());
+}
+
+void TestRtfLook::eastAsianTextHasGlyphs()
+{
+    // Japanese, Chinese and Korean in the faces their writers name: drawn in glyphs, not boxes.
+    auto doc = load("{\\rtf1{\\fonttbl{\\f0\\fcharset128 MS Mincho;}{\\f1\\fcharset134 SimSun;}"
+                    "{\\f2\\fcharset129 Gulim;}}\\f0\\'93\\'fa\\'96\\'7b\\'8c\\'ea "
+                    "\\f1\\'d6\\'d0\\'ce\\'c4 \\f2\\'c7\\'d1\\'b1\\'b9\\'be\\'ee}");
+    QCOMPARE(doc->toPlainText(), QString::fromUtf8("日本語 中文 한국어"));
+    const QTextLayout* layout = doc->begin().layout();
+    int glyphs = 0;
+    QVERIFY(layout->lineCount() > 0);
+    for (const QGlyphRun& run : layout->lineAt(0).glyphRuns(0, doc->begin().length())) {
+        for (const quint32 glyph : run.glyphIndexes()) {
+            QVERIFY2(glyph != 0, qPrintable(run.rawFont().familyName()));
+            ++glyphs;
+        }
+    }
+    QCOMPARE(glyphs, 10);
 }
 
 void TestRtfLook::dosFaceWhereAsked()
