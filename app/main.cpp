@@ -18,7 +18,8 @@ int main(int argc, char* argv[])
 
     // The program reads no command-line arguments, and Qt gets none of them either (no
     // -reverse, -style or -platform from the command line): only the program's name, and the
-    // platform when the display found is Wayland alone.
+    // platform when one display alone answers, Wayland or X (with X alone, Qt left to choose
+    // would first try a Wayland display left over from a session gone).
     char fallbackName[] = "glimmer";
     char platformOption[] = "-platform";
     QByteArray platformName = *platform;
