@@ -124,8 +124,6 @@ namespace {
     WordKind kindOf(Keyword word)
     {
         switch (word) {
-        case Keyword::Unknown:
-            return WordKind::Ignored;
         case Keyword::Setter:
             return WordKind::Setter;
         case Keyword::Par:
@@ -201,6 +199,8 @@ namespace {
         case Keyword::SkippedDestination:
         case Keyword::TextDestination:
             return WordKind::Destination;
+        case Keyword::Unknown:
+            break;
         }
         return WordKind::Ignored;
     }
