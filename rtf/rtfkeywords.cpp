@@ -124,8 +124,6 @@ namespace {
     WordKind kindOf(Keyword word)
     {
         switch (word) {
-        case Keyword::Setter:
-            return WordKind::Setter;
         case Keyword::Par:
         case Keyword::Line:
         case Keyword::Tab:
@@ -138,7 +136,6 @@ namespace {
         case Keyword::NestRow:
         case Keyword::Unicode:
         case Keyword::Bin:
-        case Keyword::Character:
             return WordKind::Text;
         case Keyword::DefaultTab:
         case Keyword::Plain:
@@ -199,7 +196,7 @@ namespace {
         case Keyword::SkippedDestination:
         case Keyword::TextDestination:
             return WordKind::Destination;
-        case Keyword::Unknown:
+        default: // unknown words; setters and characters are given their kind with their entry
             break;
         }
         return WordKind::Ignored;
@@ -447,7 +444,8 @@ namespace {
             word("pich", Keyword::PicHeight);
 
             for (auto& [name, info] : t)
-                info.kind = kindOf(info.word);
+                if (info.kind == WordKind::Ignored)
+                    info.kind = kindOf(info.word);
             t.max_load_factor(0.5f);
             t.rehash(t.size() * 2);
             return t;
