@@ -301,6 +301,16 @@ void TestRtfLook::lineSpacing()
     QVERIFY(single > 10);
     QVERIFY(qAbs(lineStep(1) - 2 * single) <= 1);
     QCOMPARE(qRound(lineStep(2)), 40); // exactly 600 twips
+
+    // Single lines as word processors set them, the faces' own line metrics: Helvetica 12 pt
+    // (drawn as its metric twin) 19 pixels, Calibri 11 pt 18, and 1.15 times that at \\sl276.
+    doc = load("{\\rtf1{\\fonttbl{\\f0\\fswiss Helvetica;}{\\f1\\fswiss Calibri;}}\\f0\\fs24 "
+        + words + "\\par\\f1\\fs22 " + words + "\\par\\sl276\\slmult1 " + words + "\\par}");
+    if (QFontInfo(fontAt(doc.get(), 0)).family().startsWith(QLatin1String("DejaVu")))
+        QSKIP("no face with Helvetica's metrics is installed");
+    QCOMPARE(qRound(lineStep(0)), 19);
+    QCOMPARE(qRound(lineStep(1)), 18);
+    QVERIFY2(qAbs(lineStep(2) - 20.5) <= 0.6, qPrintable(QString::number(lineStep(2))));
 }
 
 // The topmost row with ink between two x positions.

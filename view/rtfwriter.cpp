@@ -4,6 +4,7 @@
 #include "text/textdecoding.h"
 #include "view/documenttext.h"
 #include "view/layoutbudget.h"
+#include "view/linemetrics.h"
 
 #include <QTextDocument>
 #include <QTextTable>
@@ -79,7 +80,7 @@ void RtfWriter::endParagraph(const ParaProps& para, End end)
         enterCell();
     }
     if (hasContent() || end == End::Paragraph) {
-        m_cursor.setBlockFormat(m_formats.blockFormat(para));
+        m_cursor.setBlockFormat(paragraphFormat(para));
         writeRuns();
     }
     switch (end) {
@@ -111,11 +112,48 @@ void RtfWriter::endParagraph(const ParaProps& para, End end)
     }
 }
 
+QTextBlockFormat RtfWriter::paragraphFormat(const ParaProps& para)
+{
+    QTextBlockFormat format = m_formats.blockFormat(para);
+    // Lines the document spaces at a height of its own keep it.
+    if (para.lineSpacing != 0 && !para.lineMultiple)
+        return format;
+    qreal line = 0;
+    for (const Run& run : m_runs) {
+        const qreal height = run.image >= 0 ? 0 : singleLineOf(run.chars);
+        if (height <= 0)
+            return format; // a picture, or a face without the tables: the text engine's lines
+        line = qMax(line, height);
+    }
+    if (line <= 0)
+        return format;
+    if (para.lineMultiple && para.lineSpacing != 0)
+        line *= qBound(1, qAbs(para.lineSpacing), LayoutBudget::MaxTwips) / 240.0;
+    format.setLineHeight(
+        qMin<qreal>(line, Units::px(LayoutBudget::MaxTwips)), QTextBlockFormat::FixedHeight);
+    return format;
+}
+
+qreal RtfWriter::singleLineOf(const Content::CharProps& chars)
+{
+    auto found = m_singleLines.constFind(chars);
+    if (found != m_singleLines.cend())
+        return *found;
+    const QTextCharFormat format = m_formats.charFormat(chars);
+    // Runs in the view's own face are spaced as the view spaces it.
+    const qreal line = format.hasProperty(QTextFormat::FontFamilies)
+        ? LineMetrics::singleLine(format.font().resolve(m_cursor.document()->defaultFont()))
+        : 0;
+    if (m_singleLines.size() < 4096)
+        m_singleLines.insert(chars, line);
+    return line;
+}
+
 void RtfWriter::writeAsText(const ParaProps& para, End end)
 {
     closeTablesTo(0);
     if (hasContent() || end == End::Paragraph) {
-        m_cursor.setBlockFormat(m_formats.blockFormat(para));
+        m_cursor.setBlockFormat(paragraphFormat(para));
         writeRuns();
     }
     if (end == End::Cell || end == End::NestedCell)

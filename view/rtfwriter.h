@@ -4,6 +4,7 @@
 #include "view/picturedecoder.h"
 #include "view/textformats.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QTextCursor>
@@ -63,6 +64,10 @@ private:
     };
 
     bool hasContent() const { return !m_runs.empty(); }
+    // The paragraph's block format, single and multiple spacing measured as word processors
+    // measure a line of its largest text.
+    QTextBlockFormat paragraphFormat(const Content::ParaProps& para);
+    qreal singleLineOf(const Content::CharProps& chars);
     void closeTablesTo(int level);
     void openTablesTo(int level);
     // Writes the paragraph as plain text, a cell's end as a tab.
@@ -95,4 +100,5 @@ private:
     qint64 m_cells = 0; // in the document, spare ones included
     Content::RowDef m_rowDef;
     bool m_endedAtSpace = false; // some block was ended at a space
+    QHash<Content::CharProps, qreal> m_singleLines; // 0: the text engine's own
 };

@@ -52,6 +52,52 @@ namespace {
 
 } // namespace
 
+QString tableFileOf(const QString& family, const QString& style)
+{
+    static QHash<QString, QString> known;
+    const QString key = family + u'/' + style;
+    const auto found = known.constFind(key);
+    if (found != known.cend())
+        return *found;
+    QString file;
+    const QByteArray familyUtf8 = family.toUtf8();
+    const QByteArray styleUtf8 = style.toUtf8();
+    FcPattern* pattern = FcPatternCreate();
+    FcObjectSet* objects = FcObjectSetBuild(FC_FILE, FC_FONTFORMAT, FC_STYLE, nullptr);
+    if (pattern && objects) {
+        FcPatternAddString(
+            pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(familyUtf8.constData()));
+        if (FcFontSet* set = FcFontList(nullptr, pattern, objects)) {
+            for (int i = 0; i < set->nfont; ++i) {
+                FcChar8* format = nullptr;
+                FcChar8* path = nullptr;
+                FcChar8* faceStyle = nullptr;
+                FcPattern* font = set->fonts[i];
+                if (FcPatternGetString(font, FC_FONTFORMAT, 0, &format) != FcResultMatch
+                    || FcPatternGetString(font, FC_FILE, 0, &path) != FcResultMatch)
+                    continue;
+                const QByteArray kind(reinterpret_cast<const char*>(format));
+                if (kind != "TrueType" && kind != "CFF")
+                    continue;
+                const bool sameStyle
+                    = FcPatternGetString(font, FC_STYLE, 0, &faceStyle) == FcResultMatch
+                    && styleUtf8 == reinterpret_cast<const char*>(faceStyle);
+                if (file.isEmpty() || sameStyle)
+                    file = QString::fromUtf8(reinterpret_cast<const char*>(path));
+                if (sameStyle)
+                    break;
+            }
+            FcFontSetDestroy(set);
+        }
+    }
+    if (objects)
+        FcObjectSetDestroy(objects);
+    if (pattern)
+        FcPatternDestroy(pattern);
+    known.insert(key, file);
+    return file;
+}
+
 QString resolve(const QStringList& names, QFont::StyleHint hint, bool fixedPitch)
 {
     // Asking takes a while and the answer does not change while the program runs.

@@ -14,4 +14,9 @@ namespace SystemFaces {
 // font configuration at all.
 QString resolve(const QStringList& names, QFont::StyleHint hint, bool fixedPitch);
 
+// The file of an installed face of the family and style in a format with metric tables
+// (TrueType or OpenType); empty when the family has none. The text engine may draw a family
+// from a Type 1 file of it, which carries no such tables.
+QString tableFileOf(const QString& family, const QString& style);
+
 } // namespace SystemFaces
