@@ -112,6 +112,7 @@ private Q_SLOTS:
     void fields();
     void noteMarks();
     void documentStartingWithATable();
+    void spaceAroundTables();
 };
 
 void TestRtfLook::facesResolveAwayFromTheDosFace()
@@ -567,6 +568,31 @@ void TestRtfLook::noteMarks()
     QCOMPARE(doc->toPlainText(), QStringLiteral("a1 bi cii d2"));
     doc = load("{\\rtf1\\fet1\\aftnnauc\\aftnstart3 a{\\chftn}{\\footnote x}}");
     QCOMPARE(doc->toPlainText(), QStringLiteral("aC"));
+}
+
+void TestRtfLook::spaceAroundTables()
+{
+    // A blank paragraph between two tables parts them by its line; the paragraph after a table
+    // keeps its space before. Measured against the same tables without them.
+    const auto tops = [](const QByteArray& between, const QByteArray& before) {
+        auto doc = load(
+            "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0 \\trowd\\cellx2000\\pard\\intbl A\\cell\\row"
+            + between + "\\trowd\\cellx2000\\pard\\intbl B\\cell\\row\\pard" + before
+            + " after\\par}");
+        const QString text = doc->toPlainText();
+        QList<qreal> y;
+        for (const char* word : { "A", "B", "after" }) {
+            const QTextBlock block = doc->findBlock(int(text.indexOf(QLatin1String(word))));
+            y << doc->documentLayout()->blockBoundingRect(block).top();
+        }
+        return y;
+    };
+    const QList<qreal> touching = tops("", "");
+    const QList<qreal> spaced = tops("\\pard\\par", "\\sb600");
+    const qreal blank = (spaced[1] - spaced[0]) - (touching[1] - touching[0]);
+    QVERIFY2(blank >= 15, qPrintable(QString::number(blank)));
+    const qreal before = (spaced[2] - spaced[1]) - (touching[2] - touching[1]);
+    QVERIFY2(qAbs(before - 40) <= 1, qPrintable(QString::number(before)));
 }
 
 void TestRtfLook::documentStartingWithATable()

@@ -6,6 +6,7 @@
 #include "view/layoutbudget.h"
 #include "view/linemetrics.h"
 
+#include <QFontMetricsF>
 #include <QTextDocument>
 #include <QTextTable>
 
@@ -40,6 +41,7 @@ void RtfWriter::text(QStringView text, const Content::CharProps& chars)
 {
     if (text.isEmpty())
         return;
+    m_lastChars = chars;
     if (!m_runs.empty() && m_runs.back().image < 0 && m_runs.back().chars == chars) {
         m_runs.back().length += text.size();
     } else {
@@ -79,6 +81,8 @@ void RtfWriter::endParagraph(const ParaProps& para, End end)
         openTablesTo(level);
         enterCell();
     }
+    if (level == 0 && m_tableBefore)
+        keepSpaceAfterTable(para, end);
     if (hasContent() || end == End::Paragraph) {
         m_cursor.setBlockFormat(paragraphFormat(para));
         writeRuns();
@@ -162,11 +166,38 @@ void RtfWriter::writeAsText(const ParaProps& para, End end)
         m_cursor.insertBlock();
 }
 
+void RtfWriter::keepSpaceAfterTable(const ParaProps& para, End end)
+{
+    // The text engine gives the block right after a table neither its space before nor, when it
+    // is empty, a height of its own: tables a blank paragraph parts would touch. The space goes
+    // below the table instead.
+    QTextTable* table = m_tableBefore;
+    m_tableBefore = nullptr;
+    const int limit = LayoutBudget::MaxTwips;
+    qreal space = Units::px(qBound(0, para.spaceBefore, limit));
+    if (!hasContent() && end == End::Paragraph) {
+        const qreal line = singleLineOf(m_lastChars);
+        space += (line > 0 ? line
+                           : QFontMetricsF(m_formats.charFormat(m_lastChars)
+                                               .font()
+                                               .resolve(m_cursor.document()->defaultFont()))
+                                 .height())
+            + Units::px(qBound(0, para.spaceAfter, limit));
+    }
+    if (space <= 0)
+        return;
+    QTextTableFormat format = table->format();
+    format.setBottomMargin(format.bottomMargin() + space);
+    table->setFormat(format);
+}
+
 void RtfWriter::closeTablesTo(int level)
 {
     while (int(m_tables.size()) > level) {
         finishTable(m_tables.back());
         m_cursor.setPosition(m_tables.back().table->lastPosition() + 1);
+        if (m_tables.size() == 1)
+            m_tableBefore = m_tables.back().table;
         m_tables.pop_back();
     }
     if (m_tables.empty())
@@ -184,6 +215,8 @@ qint64 RtfWriter::cellCost() const { return qint64(1) << (m_tables.size() - 1); 
 
 void RtfWriter::openTablesTo(int level)
 {
+    if (m_tables.empty())
+        m_tableBefore = nullptr;
     while (int(m_tables.size()) < level) {
         if (!m_tables.empty())
             enterCell();

@@ -69,6 +69,7 @@ private:
     QTextBlockFormat paragraphFormat(const Content::ParaProps& para);
     qreal singleLineOf(const Content::CharProps& chars);
     void closeTablesTo(int level);
+    void keepSpaceAfterTable(const Content::ParaProps& para, End end);
     void openTablesTo(int level);
     // Writes the paragraph as plain text, a cell's end as a tab.
     void writeAsText(const Content::ParaProps& para, End end);
@@ -100,5 +101,8 @@ private:
     qint64 m_cells = 0; // in the document, spare ones included
     Content::RowDef m_rowDef;
     bool m_endedAtSpace = false; // some block was ended at a space
+    // The table the block where text goes next follows, while that block holds nothing.
+    QTextTable* m_tableBefore = nullptr;
+    Content::CharProps m_lastChars; // of the last text: an empty paragraph's line is in them
     QHash<Content::CharProps, qreal> m_singleLines; // 0: the text engine's own
 };
