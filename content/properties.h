@@ -85,6 +85,18 @@ struct ParaProps {
     static constexpr int MaxTabs = 32;
     std::array<std::int32_t, MaxTabs> tabPositions {};
     std::array<TabKind, MaxTabs> tabKinds {};
+    // What fills the space a tab takes up to the stop: dots in a table of contents, say.
+    enum TabLeader : std::uint8_t {
+        NoLeader,
+        Dots,
+        MiddleDots,
+        Hyphens,
+        Underline,
+        ThickLine,
+        Equals
+    };
+    std::array<TabLeader, MaxTabs> tabLeaders {};
+    TabLeader nextTabLeader = NoLeader;
     std::uint8_t tabCount = 0;
     TabKind nextTabKind = LeftTab; // the kind the next stop gets
 

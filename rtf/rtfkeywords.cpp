@@ -85,9 +85,15 @@ namespace {
         if (p.tabCount < ParaProps::MaxTabs && param >= 0) {
             p.tabPositions[p.tabCount] = param;
             p.tabKinds[p.tabCount] = p.nextTabKind;
+            p.tabLeaders[p.tabCount] = p.nextTabLeader;
             ++p.tabCount;
         }
         p.nextTabKind = ParaProps::LeftTab;
+        p.nextTabLeader = ParaProps::NoLeader;
+    }
+    template <ParaProps::TabLeader Leader> void tabLeader(GroupState& s, int, bool)
+    {
+        s.para.nextTabLeader = Leader;
     }
     // A bar tab draws a line and is no stop; its kind word, if any, is used up.
     void barTab(GroupState& s, int, bool) { s.para.nextTabKind = ParaProps::LeftTab; }
@@ -336,6 +342,13 @@ namespace {
             setter("tqc", tabKind<T::CenterTab>);
             setter("tqdec", tabKind<T::DecimalTab>);
             setter("tx", tabStop);
+            using L = ParaProps::TabLeader;
+            setter("tldot", tabLeader<L::Dots>);
+            setter("tlmdot", tabLeader<L::MiddleDots>);
+            setter("tlhyph", tabLeader<L::Hyphens>);
+            setter("tlul", tabLeader<L::Underline>);
+            setter("tlth", tabLeader<L::ThickLine>);
+            setter("tleq", tabLeader<L::Equals>);
             setter("tb", barTab);
             setter("intbl", paraToggle<&ParaProps::inTable>);
             setter("itap", paraValue<&ParaProps::nesting, 0, 1000>);

@@ -101,6 +101,7 @@ private Q_SLOTS:
     void symbolFaces();
     void symbolFacesDrawnInAFaceThatHasThem();
     void tabStops();
+    void tabLeadersAreDrawn();
     void lineSpacing();
     void capitalsAndUnderlines();
     void raisedScaledAndSpacedText();
@@ -287,6 +288,41 @@ void TestRtfLook::tabStops()
     QVERIFY(qAbs(xOf(doc.get(), point) - 192) <= 1);
     // Without stops of its own a paragraph uses the document's, every half inch.
     QCOMPARE(qRound(xOfWord(doc.get(), QStringLiteral("F"))) % 48, 0);
+}
+
+void TestRtfLook::tabLeadersAreDrawn()
+{
+    TestSupport::closeAllWindows();
+    DocumentView view;
+    view.resize(500, 200);
+    view.showDocument(DocumentWriter::fromRtf(
+        "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0 \\tldot\\tqr\\tx6000 Contents\\tab 1\\par"
+        "\\pard\\tqr\\tx6000 Plain\\tab 2\\par}",
+        view.font()));
+    view.show();
+    QCoreApplication::processEvents();
+    // The text is the file's: the leader is only drawn.
+    QCOMPARE(view.Text(), QStringLiteral("Contents\t1\nPlain\t2\n"));
+    const QImage shot = view.viewport()->grab().toImage();
+    // Ink runs between the word and the number along the first line, none along the second.
+    const auto inkRuns = [&](int blockNumber) {
+        const QTextBlock block = view.document()->findBlockByNumber(blockNumber);
+        const QTextLine line = block.layout()->lineAt(0);
+        const QPointF origin = block.layout()->position();
+        const int from = int(origin.x() + line.cursorToX(block.text().indexOf(u'\t'))) + 8;
+        const int to = int(origin.x() + line.cursorToX(block.text().indexOf(u'\t') + 1)) - 8;
+        int runs = 0;
+        for (int y = int(origin.y() + line.y()); y < int(origin.y() + line.y() + line.height());
+             ++y) {
+            int here = 0;
+            for (int x = from; x < to; ++x)
+                here += isDark(shot, x, y) && !isDark(shot, x - 1, y);
+            runs = qMax(runs, here);
+        }
+        return runs;
+    };
+    QVERIFY2(inkRuns(0) > 20, qPrintable(QString::number(inkRuns(0))));
+    QCOMPARE(inkRuns(1), 0);
 }
 
 void TestRtfLook::lineSpacing()

@@ -14,6 +14,11 @@ namespace DocumentText {
 
 // A block property: the block was ended at a space of the text, which its end stands for.
 constexpr int EndsAtSpace = QTextFormat::UserProperty + 1;
+// A block property: the stops of its tabs that draw a leader, each a QPointF of the stop's
+// position (as its tab positions give it) and its Content::ParaProps::TabLeader.
+constexpr int TabLeaders = QTextFormat::UserProperty + 2;
+// A document property: some block of the document has TabLeaders.
+inline constexpr char HasTabLeaders[] = "glimmerHasTabLeaders";
 // A document property: some block of the document has EndsAtSpace.
 inline constexpr char HasSpaceEnds[] = "glimmerHasSpaceEnds";
 

@@ -112,6 +112,8 @@ void RtfWriter::endParagraph(const ParaProps& para, End end)
         m_cursor.endEditBlock();
         if (m_endedAtSpace)
             m_cursor.document()->setProperty(DocumentText::HasSpaceEnds, true);
+        if (m_formats.madeLeaders())
+            m_cursor.document()->setProperty(DocumentText::HasTabLeaders, true);
         break;
     }
 }

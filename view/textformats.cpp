@@ -1,6 +1,7 @@
 #include "view/textformats.h"
 
 #include "forms/units.h"
+#include "view/documenttext.h"
 #include "view/layoutbudget.h"
 #include "view/systemfaces.h"
 
@@ -395,6 +396,7 @@ void TextFormats::setTabs(QTextBlockFormat& f, const ParaProps& s) const
     const int indent = qBound(0, s.leftIndent, pageWidth);
     const int origin = qBound(0, indent + qBound(-pageWidth, s.firstIndent, pageWidth), pageWidth);
     QList<QTextOption::Tab> tabs;
+    QVariantList leaders;
     // A hanging first line has a stop of its own where the other lines start.
     int last = origin;
     if (indent > origin) {
@@ -423,6 +425,8 @@ void TextFormats::setTabs(QTextBlockFormat& f, const ParaProps& s) const
             break;
         }
         tabs.append(tab);
+        if (s.tabLeaders[i] != ParaProps::NoLeader)
+            leaders << QPointF(tab.position, int(s.tabLeaders[i]));
         last = qMax(last, at);
     }
     std::sort(tabs.begin(), tabs.end(), [](const QTextOption::Tab& a, const QTextOption::Tab& b) {
@@ -432,4 +436,8 @@ void TextFormats::setTabs(QTextBlockFormat& f, const ParaProps& s) const
          at += m_defaultTab)
         tabs.append(QTextOption::Tab(Units::px(at - origin), QTextOption::LeftTab));
     f.setTabPositions(tabs);
+    if (!leaders.isEmpty()) {
+        f.setProperty(DocumentText::TabLeaders, leaders);
+        m_madeLeaders = true;
+    }
 }

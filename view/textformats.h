@@ -21,6 +21,8 @@ public:
     // The distance of the tab stops after a paragraph's own, in twips.
     void setDefaultTab(int twips);
     int defaultTab() const { return m_defaultTab; }
+    // Whether some block format made has tab leaders.
+    bool madeLeaders() const { return m_madeLeaders; }
 
     // Colour n of the table; invalid (auto) for 0, an auto entry or a number out of range.
     QColor color(int index) const;
@@ -58,4 +60,5 @@ private:
     Content::ParaProps m_lastPara;
     QTextBlockFormat m_lastBlockFormat;
     bool m_haveLastPara = false;
+    mutable bool m_madeLeaders = false;
 };

@@ -1,0 +1,122 @@
+// Tab leaders: the dots (or lines) a tab draws up to its stop, as tables of contents have them.
+// The text engine knows tab stops but not leaders, so they are painted over the text here; the
+// document holds only the tab character, as the file does.
+#include "content/properties.h"
+#include "view/documenttext.h"
+#include "view/documentview.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <cmath>
+
+namespace {
+
+using Leader = Content::ParaProps::TabLeader;
+
+// The leader of the stop a tab starting at x (from the line's start) reaches: the first stop
+// past it.
+Leader leaderAt(const QTextBlockFormat& format, const QVariantList& leaders, qreal x)
+{
+    for (const QTextOption::Tab& tab : format.tabPositions()) {
+        if (tab.position <= x + 0.5)
+            continue;
+        for (const QVariant& leader : leaders) {
+            const QPointF stop = leader.toPointF();
+            if (qAbs(stop.x() - tab.position) < 0.5)
+                return Leader(int(stop.y()));
+        }
+        return Leader::NoLeader;
+    }
+    return Leader::NoLeader;
+}
+
+void drawLeader(QPainter& painter, Leader leader, qreal from, qreal to, qreal baseline,
+    const QFontMetricsF& metrics)
+{
+    const qreal gap = std::ceil(metrics.horizontalAdvance(QLatin1Char(' ')) / 2);
+    from += gap;
+    to -= gap;
+    if (to <= from)
+        return;
+    switch (leader) {
+    case Leader::Dots:
+    case Leader::MiddleDots: {
+        const qreal step = std::max<qreal>(3, metrics.horizontalAdvance(QLatin1Char('.')));
+        const qreal y = leader == Leader::Dots ? baseline - 1 : baseline - metrics.xHeight() / 2;
+        const qreal dot = std::max<qreal>(1, std::round(metrics.height() / 14));
+        // Dots line up from stop to stop, whatever the text before them.
+        for (qreal x = std::ceil(from / step) * step; x + dot <= to; x += step)
+            painter.fillRect(QRectF(x, y - dot + 1, dot, dot), painter.pen().color());
+        return;
+    }
+    case Leader::Hyphens: {
+        const qreal step = std::max<qreal>(4, metrics.horizontalAdvance(QLatin1Char('-')) * 1.5);
+        const qreal y = baseline - metrics.xHeight() / 2;
+        for (qreal x = std::ceil(from / step) * step; x + step / 2 <= to; x += step)
+            painter.drawLine(QPointF(x, y), QPointF(x + step / 2, y));
+        return;
+    }
+    case Leader::Underline:
+    case Leader::ThickLine: {
+        QPen pen = painter.pen();
+        pen.setWidthF(leader == Leader::ThickLine ? 2 : 1);
+        painter.setPen(pen);
+        painter.drawLine(QPointF(from, baseline + 1), QPointF(to, baseline + 1));
+        return;
+    }
+    case Leader::Equals:
+        painter.drawLine(QPointF(from, baseline - 2), QPointF(to, baseline - 2));
+        painter.drawLine(QPointF(from, baseline - 4), QPointF(to, baseline - 4));
+        return;
+    case Leader::NoLeader:
+        return;
+    }
+}
+
+} // namespace
+
+void DocumentView::paintEvent(QPaintEvent* event)
+{
+    QTextEdit::paintEvent(event);
+    if (document()->property(DocumentText::HasTabLeaders).toBool())
+        paintTabLeaders(event->rect());
+}
+
+void DocumentView::paintTabLeaders(const QRect& area)
+{
+    const QPointF offset(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
+    QTextBlock block = cursorForPosition(area.topLeft()).block();
+    const QTextBlock last = cursorForPosition(area.bottomRight()).block();
+    QPainter painter(viewport());
+    painter.setClipRect(area);
+    for (; block.isValid(); block = block.next()) {
+        const QTextBlockFormat format = block.blockFormat();
+        const QVariantList leaders = format.property(DocumentText::TabLeaders).toList();
+        const QTextLayout* layout = block.layout();
+        if (!leaders.isEmpty() && layout && layout->lineCount() > 0) {
+            const QString text = block.text();
+            const QPointF origin = layout->position() + offset;
+            for (qsizetype i = text.indexOf(u'\t'); i >= 0; i = text.indexOf(u'\t', i + 1)) {
+                const QTextLine line = layout->lineForTextPosition(int(i));
+                const qreal from = line.cursorToX(int(i));
+                const Leader leader = leaderAt(format, leaders, from - line.x());
+                if (leader == Leader::NoLeader)
+                    continue;
+                QTextCursor at(block);
+                at.setPosition(block.position() + int(i) + 1);
+                const QTextCharFormat chars = at.charFormat();
+                painter.setPen(chars.foreground().style() == Qt::NoBrush
+                        ? palette().color(QPalette::Text)
+                        : chars.foreground().color());
+                drawLeader(painter, leader, origin.x() + from,
+                    origin.x() + line.cursorToX(int(i) + 1), origin.y() + line.y() + line.ascent(),
+                    QFontMetricsF(chars.font().resolve(document()->defaultFont())));
+            }
+        }
+        if (block == last)
+            break;
+    }
+}
