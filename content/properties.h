@@ -20,6 +20,17 @@ struct Shading {
     bool operator==(const Shading&) const = default;
 };
 
+// One side of a paragraph, a cell or a row.
+struct Border {
+    enum Style : std::uint8_t { None, Single, Double, Thick, Dotted, Dashed };
+    Style style = None;
+    int width = 0; // twips
+    int color = 0; // into the colour table, 0 auto
+    bool declared = false;
+
+    bool operator==(const Border&) const = default;
+};
+
 struct CharProps {
     enum Vertical : std::uint8_t { Baseline, Super, Sub };
     // The underline styles a writer can ask for.
@@ -78,6 +89,7 @@ struct ParaProps {
     bool lineMultiple = false; // lineSpacing is in 240ths of a line instead
     bool inTable = false;
     Shading shading; // behind the paragraph
+    Border borderTop, borderLeft, borderBottom, borderRight;
 
     // Tab stops, in twips from the left margin. Writers allow no more than 64; a paragraph with
     // more than MaxTabs keeps its first ones.

@@ -8,17 +8,6 @@
 // Table rows as a document defines them, in twips.
 namespace Content {
 
-// One side of a cell or a row.
-struct Border {
-    enum Style : std::uint8_t { None, Single, Double, Thick, Dotted, Dashed };
-    Style style = None;
-    int width = 0; // twips
-    int color = 0; // into the colour table, 0 auto
-    bool declared = false;
-
-    bool operator==(const Border&) const = default;
-};
-
 // A cell of a row definition: its right edge, its own sides, how it merges and where its text
 // stands.
 struct CellDef {

@@ -358,14 +358,15 @@ namespace {
             word("cellx", Keyword::CellEdge);
             // Lower case for a cell's own side, upper case for the row's (H and V between cells).
             using S = BorderSide;
-            for (const auto& [name, side] :
-                { std::pair { "clbrdrt", S::CellTop }, { "clbrdrl", S::CellLeft },
-                    { "clbrdrb", S::CellBottom }, { "clbrdrr", S::CellRight },
-                    { "trbrdrt", S::RowTop }, { "trbrdrl", S::RowLeft },
-                    { "trbrdrb", S::RowBottom }, { "trbrdrr", S::RowRight },
-                    { "trbrdrh", S::RowInner }, { "trbrdrv", S::RowBetween }, { "brdrt", S::Other },
-                    { "brdrl", S::Other }, { "brdrb", S::Other }, { "brdrr", S::Other },
-                    { "box", S::Other }, { "chbrdr", S::Other } })
+            for (const auto& [name, side] : { std::pair { "clbrdrt", S::CellTop },
+                     { "clbrdrl", S::CellLeft }, { "clbrdrb", S::CellBottom },
+                     { "clbrdrr", S::CellRight }, { "trbrdrt", S::RowTop },
+                     { "trbrdrl", S::RowLeft }, { "trbrdrb", S::RowBottom },
+                     { "trbrdrr", S::RowRight }, { "trbrdrh", S::RowInner },
+                     { "trbrdrv", S::RowBetween }, { "brdrt", S::ParagraphTop },
+                     { "brdrl", S::ParagraphLeft }, { "brdrb", S::ParagraphBottom },
+                     { "brdrr", S::ParagraphRight }, { "box", S::ParagraphBox },
+                     { "chbrdr", S::Other }, { "brdrbtw", S::Other }, { "brdrbar", S::Other } })
                 coded(name, Keyword::BorderSide, side);
             using B = Content::Border;
             for (const char* name : { "brdrnone", "brdrnil", "brdrtbl" })

@@ -101,6 +101,11 @@ enum class BorderSide : std::uint8_t {
     RowRight,
     RowInner, // between rows
     RowBetween, // between cells
+    ParagraphTop,
+    ParagraphLeft,
+    ParagraphBottom,
+    ParagraphRight,
+    ParagraphBox, // all four
     Other,
 };
 

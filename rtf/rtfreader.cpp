@@ -62,6 +62,8 @@ namespace {
         void documentWord(Keyword word, int param);
         void setDocumentCodePage(int codePage);
         void setFont(int number);
+        // Border words: of the paragraph's sides, else of the row being defined.
+        void borderWord(Keyword word, int param, std::uint8_t value);
         void noteMark();
         void fieldEnded();
 
@@ -82,6 +84,8 @@ namespace {
         bool m_finished = false;
         bool m_sawListText = false; // \pntext is then a second copy of the label
         std::int64_t m_fontTableDepth = -1;
+        // The paragraph sides the border words that follow are for; none for a table's.
+        BorderSide m_paragraphSide = BorderSide::Other;
         // The picture being read, with the depth of its group.
         std::unique_ptr<PictureReader> m_picture;
         std::int64_t m_pictureDepth = -1;
@@ -376,7 +380,7 @@ namespace {
                 m_colors.property(info.word, token.param);
             return;
         case WordKind::Row:
-            return m_row.property(info.word, token.param, info.value);
+            return borderWord(info.word, token.param, info.value);
         case WordKind::Note:
             if (info.word == Keyword::FootnoteMark)
                 return noteMark();
@@ -474,6 +478,39 @@ namespace {
         s.chars.font = number;
         s.codePage = m_fonts.codePageOf(number);
         s.symbolFace = m_fonts.symbolFaceOf(number);
+    }
+
+    void Reader::borderWord(Keyword word, int param, std::uint8_t value)
+    {
+        if (word == Keyword::BorderSide) {
+            const auto side = BorderSide(value);
+            const bool paragraph
+                = side >= BorderSide::ParagraphTop && side <= BorderSide::ParagraphBox;
+            m_paragraphSide = paragraph ? side : BorderSide::Other;
+            if (!paragraph)
+                return m_row.property(word, param, value);
+        }
+        const bool styleWord = word == Keyword::BorderStyle || word == Keyword::BorderWidth
+            || word == Keyword::BorderColor || word == Keyword::BorderSide;
+        if (!styleWord || m_paragraphSide == BorderSide::Other)
+            return m_row.property(word, param, value);
+        Content::ParaProps& para = state().para;
+        Content::Border* const sides[]
+            = { &para.borderTop, &para.borderLeft, &para.borderBottom, &para.borderRight };
+        const int which = int(m_paragraphSide) - int(BorderSide::ParagraphTop);
+        for (int i = 0; i < 4; ++i) {
+            if (which != 4 && which != i)
+                continue;
+            Content::Border& border = *sides[i];
+            if (word == Keyword::BorderSide)
+                border = Content::Border { Content::Border::None, 0, 0, true };
+            else if (word == Keyword::BorderStyle)
+                border.style = Content::Border::Style(value);
+            else if (word == Keyword::BorderWidth)
+                border.width = param;
+            else
+                border.color = param;
+        }
     }
 
     void Reader::noteMark()

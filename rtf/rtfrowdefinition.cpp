@@ -114,7 +114,7 @@ void RowDefinition::borderSide(BorderSide side)
     case BorderSide::RowBetween:
         m_border = &m_row.between;
         break;
-    case BorderSide::Other:
+    default: // sides of paragraphs and characters
         m_border = nullptr;
         return;
     }

@@ -102,6 +102,7 @@ private Q_SLOTS:
     void symbolFacesDrawnInAFaceThatHasThem();
     void tabStops();
     void tabLeadersAreDrawn();
+    void paragraphBordersAreDrawn();
     void lineSpacing();
     void capitalsAndUnderlines();
     void raisedScaledAndSpacedText();
@@ -323,6 +324,48 @@ void TestRtfLook::tabLeadersAreDrawn()
     };
     QVERIFY2(inkRuns(0) > 20, qPrintable(QString::number(inkRuns(0))));
     QCOMPARE(inkRuns(1), 0);
+}
+
+void TestRtfLook::paragraphBordersAreDrawn()
+{
+    TestSupport::closeAllWindows();
+    DocumentView view;
+    view.resize(500, 200);
+    view.showDocument(DocumentWriter::fromRtf(
+        "{\\rtf1{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red200\\green0\\blue0;}\\f0 Before\\par"
+        "\\pard\\box\\brdrs\\brdrw20\\brdrcf1 Boxed\\par\\pard After\\par}",
+        view.font()));
+    view.show();
+    QCoreApplication::processEvents();
+    QCOMPARE(view.Text(), QStringLiteral("Before\nBoxed\nAfter\n"));
+    const QImage shot = view.viewport()->grab().toImage();
+    const auto isRed = [&](int x, int y) {
+        const QColor c = shot.pixelColor(x, y);
+        return c.red() > 150 && c.green() < 80 && c.blue() < 80;
+    };
+    // A red line across the view above the boxed paragraph, none above the first one, and red
+    // down its left side.
+    const QTextBlock boxed = view.document()->findBlockByNumber(1);
+    const QRectF text = boxed.layout()->boundingRect().translated(boxed.layout()->position());
+    const auto redAcross = [&](int y) {
+        int red = 0;
+        for (int x = 0; x < shot.width(); ++x)
+            red += isRed(x, y);
+        return red;
+    };
+    int top = 0;
+    for (int y = int(text.top()) - 3; y <= int(text.top()) + 1; ++y)
+        top = qMax(top, redAcross(y));
+    QVERIFY2(top > shot.width() * 3 / 4, qPrintable(QString::number(top)));
+    QCOMPARE(redAcross(1), 0);
+    int left = 0;
+    for (int y = int(text.top()) + 2; y < int(text.bottom()) - 2; ++y) {
+        bool any = false;
+        for (int x = 0; x < 6; ++x)
+            any = any || isRed(x, y);
+        left += any;
+    }
+    QVERIFY2(left >= int(text.height()) - 6, qPrintable(QString::number(left)));
 }
 
 void TestRtfLook::lineSpacing()

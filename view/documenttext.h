@@ -17,6 +17,11 @@ constexpr int EndsAtSpace = QTextFormat::UserProperty + 1;
 // A block property: the stops of its tabs that draw a leader, each a QPointF of the stop's
 // position (as its tab positions give it) and its Content::ParaProps::TabLeader.
 constexpr int TabLeaders = QTextFormat::UserProperty + 2;
+// A block property: the paragraph's sides that draw a border, a QVariantList of four (top, left,
+// bottom, right), each empty or a QVariantList of the Content::Border::Style, the width in
+// pixels and the colour.
+constexpr int ParagraphBorders = QTextFormat::UserProperty + 3;
+inline constexpr char HasParagraphBorders[] = "glimmerHasParagraphBorders";
 // A document property: some block of the document has TabLeaders.
 inline constexpr char HasTabLeaders[] = "glimmerHasTabLeaders";
 // A document property: some block of the document has EndsAtSpace.

@@ -79,7 +79,8 @@ public:
 
 protected:
     bool event(QEvent* event) override;
-    // documentview_leaders.cpp: the text, then the leaders of its tabs.
+    // documentview_paint.cpp: the text, then what the text engine cannot draw: the leaders of
+    // tabs and the borders of paragraphs.
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -116,7 +117,7 @@ private:
         setTextCursor(c);
     }
     bool isReserved(const QKeyEvent* event) const;
-    void paintTabLeaders(const QRect& area);
+    void paintDecorations(const QRect& area);
     // Plain text is laid out on the character grid (view/celllayout.h); paragraphs too long to
     // be shaped whole have their caret moved and kept in view here.
     CellLayout* cellLayout() const;

@@ -367,6 +367,7 @@ QTextBlockFormat TextFormats::makeBlockFormat(const ParaProps& s) const
     const QColor shade = this->shade(s.shading);
     if (shade.isValid())
         f.setBackground(shade);
+    setBorders(f, s);
     // A first line that would start left of the page starts at its edge: its letters would be cut.
     f.setTextIndent(Units::px(qBound(-left, s.firstIndent, limit)));
     f.setTopMargin(Units::px(qBound(0, s.spaceBefore, limit)));
@@ -384,6 +385,29 @@ QTextBlockFormat TextFormats::makeBlockFormat(const ParaProps& s) const
     if (s.tabCount > 0 || s.firstIndent < 0)
         setTabs(f, s);
     return f;
+}
+
+void TextFormats::setBorders(QTextBlockFormat& f, const ParaProps& s) const
+{
+    QVariantList sides;
+    bool any = false;
+    for (const Content::Border* border :
+        { &s.borderTop, &s.borderLeft, &s.borderBottom, &s.borderRight }) {
+        if (!border->declared || border->style == Content::Border::None) {
+            sides << QVariant();
+            continue;
+        }
+        const QColor c = color(border->color);
+        // Hairlines and lines thinner than a pixel still show as one pixel.
+        const qreal width = qMax(1, Units::px(qBound(0, border->width, 1440)));
+        sides << QVariant(
+            QVariantList { int(border->style), width, c.isValid() ? c : QColor(Qt::black) });
+        any = true;
+    }
+    if (!any)
+        return;
+    f.setProperty(DocumentText::ParagraphBorders, sides);
+    m_madeBorders = true;
 }
 
 void TextFormats::setTabs(QTextBlockFormat& f, const ParaProps& s) const

@@ -23,6 +23,7 @@ public:
     int defaultTab() const { return m_defaultTab; }
     // Whether some block format made has tab leaders.
     bool madeLeaders() const { return m_madeLeaders; }
+    bool madeBorders() const { return m_madeBorders; }
 
     // Colour n of the table; invalid (auto) for 0, an auto entry or a number out of range.
     QColor color(int index) const;
@@ -38,6 +39,7 @@ private:
     void setTabs(QTextBlockFormat& format, const Content::ParaProps& para) const;
     // Raised or lowered, scaled and spaced characters.
     static void setPlacement(QTextCharFormat& format, const Content::CharProps& chars);
+    void setBorders(QTextBlockFormat& format, const Content::ParaProps& para) const;
     QTextCharFormat makeCharFormat(const Content::CharProps& chars) const;
     QTextBlockFormat makeBlockFormat(const Content::ParaProps& para) const;
 
@@ -61,4 +63,5 @@ private:
     QTextBlockFormat m_lastBlockFormat;
     bool m_haveLastPara = false;
     mutable bool m_madeLeaders = false;
+    mutable bool m_madeBorders = false;
 };

@@ -1,6 +1,6 @@
-// Tab leaders: the dots (or lines) a tab draws up to its stop, as tables of contents have them.
-// The text engine knows tab stops but not leaders, so they are painted over the text here; the
-// document holds only the tab character, as the file does.
+// What RTF documents draw that the text engine cannot: tab leaders, the dots (or lines) a tab
+// draws up to its stop as tables of contents have them, and the borders of paragraphs. They are
+// painted over the text here; the document holds only its text, as the file does.
 #include "content/properties.h"
 #include "view/documenttext.h"
 #include "view/documentview.h"
@@ -76,16 +76,53 @@ void drawLeader(QPainter& painter, Leader leader, qreal from, qreal to, qreal ba
     }
 }
 
+// The sides of a paragraph's text, a little outside it and inside the view.
+void drawBorders(
+    QPainter& painter, const QVariantList& sides, const QRectF& text, const QRectF& inside)
+{
+    const QRectF box = text.adjusted(-2, -1, 2, 1).intersected(inside.adjusted(1, 0, -1, 0));
+    const QLineF lines[] = { { box.topLeft(), box.topRight() }, { box.topLeft(), box.bottomLeft() },
+        { box.bottomLeft(), box.bottomRight() }, { box.topRight(), box.bottomRight() } };
+    for (int i = 0; i < 4 && i < sides.size(); ++i) {
+        const QVariantList side = sides[i].toList();
+        if (side.size() < 3)
+            continue;
+        QPen pen(side[2].value<QColor>(), side[1].toReal());
+        switch (Content::Border::Style(side[0].toInt())) {
+        case Content::Border::Dotted:
+            pen.setStyle(Qt::DotLine);
+            break;
+        case Content::Border::Dashed:
+            pen.setStyle(Qt::DashLine);
+            break;
+        case Content::Border::Thick:
+            pen.setWidthF(qMax<qreal>(2, pen.widthF()));
+            break;
+        default:
+            break;
+        }
+        painter.setPen(pen);
+        painter.drawLine(lines[i]);
+        if (Content::Border::Style(side[0].toInt()) == Content::Border::Double) {
+            // The second line inside the first.
+            const QPointF inward[] = { { 0, 2 }, { 2, 0 }, { 0, -2 }, { -2, 0 } };
+            painter.drawLine(lines[i].translated(inward[i] * pen.widthF()));
+        }
+    }
+}
+
 } // namespace
 
 void DocumentView::paintEvent(QPaintEvent* event)
 {
     QTextEdit::paintEvent(event);
-    if (document()->property(DocumentText::HasTabLeaders).toBool())
-        paintTabLeaders(event->rect());
+    const QTextDocument* doc = document();
+    if (doc->property(DocumentText::HasTabLeaders).toBool()
+        || doc->property(DocumentText::HasParagraphBorders).toBool())
+        paintDecorations(event->rect());
 }
 
-void DocumentView::paintTabLeaders(const QRect& area)
+void DocumentView::paintDecorations(const QRect& area)
 {
     const QPointF offset(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
     QTextBlock block = cursorForPosition(area.topLeft()).block();
@@ -96,6 +133,11 @@ void DocumentView::paintTabLeaders(const QRect& area)
         const QTextBlockFormat format = block.blockFormat();
         const QVariantList leaders = format.property(DocumentText::TabLeaders).toList();
         const QTextLayout* layout = block.layout();
+        const QVariantList borders = format.property(DocumentText::ParagraphBorders).toList();
+        if (!borders.isEmpty() && layout)
+            drawBorders(painter, borders,
+                layout->boundingRect().translated(layout->position() + offset),
+                QRectF(viewport()->rect()).adjusted(0, -1e6, 0, 1e6));
         if (!leaders.isEmpty() && layout && layout->lineCount() > 0) {
             const QString text = block.text();
             const QPointF origin = layout->position() + offset;
