@@ -30,6 +30,8 @@ struct RowDef {
     Border top, left, bottom, right;
     Border inner; // between rows
     Border between; // between cells
+    enum Alignment : std::uint8_t { Left, Center, Right };
+    Alignment alignment = Left; // of the row on the page
     int rowLeft = 0;
     int gap = 108; // half the space between cells
 

@@ -172,6 +172,7 @@ namespace {
         case Keyword::RowGap:
         case Keyword::CellFlag:
         case Keyword::CellShading:
+        case Keyword::RowAlignment:
             return WordKind::Row;
         case Keyword::FootnoteMark:
         case Keyword::NoteKinds:
@@ -388,6 +389,9 @@ namespace {
             word("trleft", Keyword::RowLeft);
             word("trgaph", Keyword::RowGap);
             using F = CellFlag;
+            coded("trql", Keyword::RowAlignment, Content::RowDef::Left);
+            coded("trqc", Keyword::RowAlignment, Content::RowDef::Center);
+            coded("trqr", Keyword::RowAlignment, Content::RowDef::Right);
             coded("clmgf", Keyword::CellFlag, F::MergeFirst);
             coded("clmrg", Keyword::CellFlag, F::Merged);
             coded("clvmgf", Keyword::CellFlag, F::VerticalFirst);

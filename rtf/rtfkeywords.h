@@ -62,6 +62,7 @@ enum class Keyword : std::uint8_t {
     BorderColor,
     RowLeft,
     RowGap,
+    RowAlignment, // \trql, \trqc, \trqr: KeywordInfo::value is a Content::RowDef::Alignment
     CellFlag,
     CellShading, // \clcbpat, \clcfpat, \clshdng: KeywordInfo::value says which
     // Destinations

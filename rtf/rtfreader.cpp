@@ -412,13 +412,21 @@ namespace {
             return;
         }
         case Keyword::Cell:
+            // A row defined before its cells, as writers mostly do: its definition is known
+            // from its first cell on (unless a nested row has used the words since).
+            if (inText() && m_row.isNew()) {
+                m_row.used();
+                m_sink->rowDefinition(m_row.row());
+            }
             return endParagraph(ParagraphEnd::Cell);
         case Keyword::NestCell:
             return endParagraph(ParagraphEnd::NestedCell);
         case Keyword::Row:
         case Keyword::NestRow:
-            if (inText())
+            if (inText()) {
+                m_row.used();
                 m_sink->rowDefinition(m_row.row());
+            }
             return endParagraph(
                 info.word == Keyword::Row ? ParagraphEnd::Row : ParagraphEnd::NestedRow);
         default: // \par, \page, \sect, \column

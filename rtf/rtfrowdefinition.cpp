@@ -9,6 +9,7 @@ void RowDefinition::property(Keyword word, int param, std::uint8_t value)
 {
     switch (word) {
     case Keyword::RowDefaults:
+        m_new = true;
         m_row = Content::RowDef();
         m_pending = CellDef();
         m_border = nullptr;
@@ -40,6 +41,9 @@ void RowDefinition::property(Keyword word, int param, std::uint8_t value)
         return;
     case Keyword::RowGap:
         m_row.gap = param;
+        return;
+    case Keyword::RowAlignment:
+        m_row.alignment = Content::RowDef::Alignment(value);
         return;
     case Keyword::CellShading: {
         Content::Shading& shading = m_pending.shading;

@@ -11,6 +11,9 @@ class RowDefinition {
 public:
     void property(Keyword word, int param, std::uint8_t value);
     const Content::RowDef& row() const { return m_row; }
+    // Whether a \trowd has begun a definition that no end of a cell or row has used yet.
+    bool isNew() const { return m_new; }
+    void used() { m_new = false; }
 
 private:
     void borderSide(BorderSide side);
@@ -19,6 +22,7 @@ private:
     Content::CellDef m_pending; // the cell whose \cellx has not come yet
     // The border the next style, width and colour words are for.
     Content::Border* m_border = nullptr;
+    bool m_new = false;
 };
 
 } // namespace Rtf

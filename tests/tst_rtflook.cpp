@@ -111,6 +111,7 @@ private Q_SLOTS:
     void hiddenAndDeletedText();
     void tableBorders();
     void tableWidthsAndMerges();
+    void rowsOfOtherEdges();
     void fields();
     void noteMarks();
     void documentStartingWithATable();
@@ -554,6 +555,63 @@ void TestRtfLook::tableBorders()
     for (int i = -4; i <= 4; ++i)
         dark += isDark(rowImage, int(six.left()) - 5 + i, int(six.center().y())) ? 1 : 0;
     QVERIFY(dark > 0); // the row's line between cells
+}
+
+void TestRtfLook::rowsOfOtherEdges()
+{
+    // Word's irregular tables: three narrow cells, then a row the width of all three, then the
+    // three again. Each row keeps its own edges; none runs past the table's right edge.
+    auto doc = load("{\\rtf1\\trowd\\cellx1500\\cellx3000\\cellx4500\\pard\\intbl one\\cell "
+                    "two\\cell three\\cell\\row"
+                    "\\trowd\\cellx4500\\pard\\intbl wide\\cell\\row"
+                    "\\trowd\\cellx1500\\cellx3000\\cellx4500\\pard\\intbl four\\cell five\\cell "
+                    "six\\cell\\row}");
+    const QString text = doc->toPlainText();
+    const auto cellRect = [&](const char* word) {
+        QTextCursor c(doc.get());
+        c.setPosition(int(text.indexOf(QLatin1String(word))));
+        QTextTable* table = c.currentTable();
+        return table ? doc->documentLayout()->frameBoundingRect(table) : QRectF();
+    };
+    // Where a cell's text starts, in the document.
+    const auto left = [&](const char* word) {
+        return doc->documentLayout()
+            ->blockBoundingRect(doc->findBlock(int(text.indexOf(QLatin1String(word)))))
+            .left();
+    };
+    const QRectF narrow = cellRect("one");
+    const QRectF wide = cellRect("wide");
+    const QRectF again = cellRect("four");
+    QVERIFY(!wide.isEmpty());
+    // The wide row is as wide as the three cells together, and starts where they start.
+    QVERIFY2(qAbs(wide.width() - narrow.width()) <= 2,
+        qPrintable(QStringLiteral("%1 %2").arg(wide.width()).arg(narrow.width())));
+    QCOMPARE(wide.left(), narrow.left());
+    QVERIFY2(
+        qAbs(xOfWord(doc.get(), QStringLiteral("five")) - xOfWord(doc.get(), QStringLiteral("two")))
+            <= 1,
+        "the columns after the wide row are those before it");
+    QVERIFY(wide.top() >= narrow.bottom() - 1 && again.top() >= wide.bottom() - 1);
+    // Three columns of 100 pixels: the wide row's text is not squeezed into the first.
+    const qreal column = left("two") - left("one");
+    QVERIFY2(column >= 99, qPrintable(QString::number(column)));
+    const qreal wideText
+        = doc->documentLayout()
+              ->blockBoundingRect(doc->findBlock(int(text.indexOf(QLatin1String("wide")))))
+              .width();
+    QVERIFY2(wideText >= 290, qPrintable(QString::number(wideText)));
+
+    // \\trqc and \\trqr place the table.
+    doc = load("{\\rtf1\\trowd\\trqc\\cellx1500\\pard\\intbl centred\\cell\\row\\pard\\par"
+               "\\trowd\\trqr\\cellx1500\\pard\\intbl right\\cell\\row}");
+    const QString placed = doc->toPlainText();
+    const auto start = [&](const char* word) {
+        return doc->documentLayout()
+            ->blockBoundingRect(doc->findBlock(int(placed.indexOf(QLatin1String(word)))))
+            .left();
+    };
+    QVERIFY2(start("centred") > 400, qPrintable(QString::number(start("centred"))));
+    QVERIFY2(start("right") > 850, qPrintable(QString::number(start("right"))));
 }
 
 void TestRtfLook::tableWidthsAndMerges()

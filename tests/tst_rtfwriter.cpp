@@ -92,22 +92,31 @@ void TestRtfWriter::tables()
         "\\pard\\intbl a1\\cell b\\par 1\\cell\\row"
         "\\trowd\\cellx1000\\cellx2000\\cellx3000\\pard\\intbl a2\\cell b2\\cell c2\\cell\\row"
         "\\pard after}");
-    QTextCursor cursor(doc.get());
-    cursor.setPosition(doc->toPlainText().indexOf(QLatin1String("a1")));
-    QTextTable* table = cursor.currentTable();
+    // Rows of other edges are laid out on their own columns: a table of their own.
+    const auto tableOf = [&](const char* word) {
+        QTextCursor cursor(doc.get());
+        cursor.setPosition(int(doc->toPlainText().indexOf(QLatin1String(word))));
+        return cursor.currentTable();
+    };
+    QTextTable* table = tableOf("a1");
     QVERIFY(table);
-    QCOMPARE(table->rows(), 2);
-    QCOMPARE(table->columns(), 3);
-    const auto cellText = [&](int row, int column) {
-        QTextCursor c = table->cellAt(row, column).firstCursorPosition();
+    QCOMPARE(table->rows(), 1);
+    QCOMPARE(table->columns(), 2);
+    QTextTable* second = tableOf("a2");
+    QVERIFY(second && second != table);
+    QCOMPARE(second->rows(), 1);
+    QCOMPARE(second->columns(), 3);
+    const auto cellText = [&](QTextTable* t, int row, int column) {
+        QTextCursor c = t->cellAt(row, column).firstCursorPosition();
         c.setPosition(
-            table->cellAt(row, column).lastCursorPosition().position(), QTextCursor::KeepAnchor);
+            t->cellAt(row, column).lastCursorPosition().position(), QTextCursor::KeepAnchor);
         return c.selectedText().replace(QChar::ParagraphSeparator, u'\n');
     };
-    QCOMPARE(cellText(0, 0), QStringLiteral("a1"));
-    QCOMPARE(cellText(0, 1), QStringLiteral("b\n1"));
-    QCOMPARE(cellText(0, 2), QString());
-    QCOMPARE(cellText(1, 2), QStringLiteral("c2"));
+    QCOMPARE(cellText(table, 0, 0), QStringLiteral("a1"));
+    QCOMPARE(cellText(table, 0, 1), QStringLiteral("b\n1"));
+    QCOMPARE(cellText(second, 0, 2), QStringLiteral("c2"));
+    // Each on its own widths: 1000 twips a cell.
+    QCOMPARE(second->format().columnWidthConstraints().value(2).rawValue(), 67.0);
     QCOMPARE(doc->lastBlock().text(), QStringLiteral("after"));
     QVERIFY(!QTextCursor(doc->lastBlock()).currentTable());
 

@@ -230,12 +230,49 @@ void RtfWriter::openTablesTo(int level)
         format.setBorderCollapse(false);
         format.setCellPadding(2);
         format.setCellSpacing(0);
+        placeTable(format);
         OpenTable added;
         added.table = m_cursor.insertTable(1, 1, format);
         added.rowCells.push_back(added.table->cellAt(0, 0));
         m_tables.push_back(std::move(added));
         m_tableCost += cellCost();
         ++m_cells;
+    }
+}
+
+namespace {
+std::vector<int> edgesOf(const Content::RowDef& row)
+{
+    std::vector<int> edges { row.rowLeft };
+    for (const CellDef& cell : row.cells)
+        edges.push_back(cell.rightEdge);
+    return edges;
+}
+} // namespace
+
+bool RtfWriter::beginsOtherColumns() const
+{
+    const OpenTable& t = m_tables.back();
+    return m_tables.size() == 1 && m_rowDefFresh && !t.edges.empty() && !m_rowDef.cells.empty()
+        && edgesOf(m_rowDef) != t.edges;
+}
+
+void RtfWriter::placeTable(QTextTableFormat& format) const
+{
+    // Where the rows of the outermost table stand: from the left margin, or centred or to the
+    // right as the row asks.
+    if (!m_tables.empty() || m_rowDef.cells.empty())
+        return;
+    switch (m_rowDef.alignment) {
+    case Content::RowDef::Center:
+        format.setAlignment(Qt::AlignHCenter);
+        break;
+    case Content::RowDef::Right:
+        format.setAlignment(Qt::AlignRight);
+        break;
+    case Content::RowDef::Left:
+        format.setLeftMargin(Units::px(qBound(0, m_rowDef.rowLeft, MaxTwips)));
+        break;
     }
 }
 
@@ -258,6 +295,12 @@ void RtfWriter::enterCell()
             t.rowEnded = true;
         }
     }
+    if (t.rowEnded && beginsOtherColumns()) {
+        closeTablesTo(0);
+        openTablesTo(1);
+        return;
+    }
+    m_rowDefFresh = false;
     if (t.rowEnded) {
         if (t.row + 1 >= t.rows) {
             const qint64 rowCost = t.columns * cellCost();
@@ -437,6 +480,7 @@ void RtfWriter::finishRow(OpenTable& t)
     setColumnWidths(t);
     mergeCells(t);
     t.rowCells.clear();
+    t.edges = edgesOf(m_rowDef);
 }
 
 void RtfWriter::setColumnWidths(OpenTable& t)

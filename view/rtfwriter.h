@@ -30,7 +30,11 @@ public:
     void defaultTab(int twips) override;
     void text(QStringView text, const Content::CharProps& chars) override;
     void picture(const Content::Picture& picture) override;
-    void rowDefinition(const Content::RowDef& row) override { m_rowDef = row; }
+    void rowDefinition(const Content::RowDef& row) override
+    {
+        m_rowDef = row;
+        m_rowDefFresh = true;
+    }
     void endParagraph(const Content::ParaProps& para, Content::ParagraphEnd end) override;
 
     // What the document asks of the layout once written: its default tab stop distance (twips)
@@ -61,6 +65,7 @@ private:
         std::vector<QTextTableCellFormat> cellFormats;
         Content::RowDef formatsFrom;
         int widthsSet = 0; // columns whose width a row has given
+        std::vector<int> edges; // of the last row finished: its left edge and its cells' right
     };
 
     bool hasContent() const { return !m_runs.empty(); }
@@ -82,6 +87,10 @@ private:
     void endBlockAtSpace();
     // Moves the cursor to where the next content of the innermost table goes.
     void enterCell();
+    // Whether the row beginning in the outermost table has other edges than the row before: it
+    // then begins a table of its own, laid out on its own columns.
+    bool beginsOtherColumns() const;
+    void placeTable(QTextTableFormat& format) const;
     void writeRuns();
     // Borders, widths and merges of the row just ended, from its definition.
     void finishRow(OpenTable& table);
@@ -100,6 +109,7 @@ private:
     qint64 m_tableCost = 0; // of the outermost table open, spare rows included
     qint64 m_cells = 0; // in the document, spare ones included
     Content::RowDef m_rowDef;
+    bool m_rowDefFresh = false; // m_rowDef came since a row was last begun
     bool m_endedAtSpace = false; // some block was ended at a space
     // The table the block where text goes next follows, while that block holds nothing.
     QTextTable* m_tableBefore = nullptr;
