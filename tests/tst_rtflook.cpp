@@ -103,6 +103,7 @@ private Q_SLOTS:
     void tabStops();
     void tabLeadersAreDrawn();
     void paragraphBordersAreDrawn();
+    void doubleAndThickUnderlines();
     void lineSpacing();
     void capitalsAndUnderlines();
     void raisedScaledAndSpacedText();
@@ -367,6 +368,49 @@ void TestRtfLook::paragraphBordersAreDrawn()
         left += any;
     }
     QVERIFY2(left >= int(text.height()) - 6, qPrintable(QString::number(left)));
+}
+
+void TestRtfLook::doubleAndThickUnderlines()
+{
+    TestSupport::closeAllWindows();
+    DocumentView view;
+    view.resize(500, 100);
+    view.showDocument(DocumentWriter::fromRtf(
+        "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0\\fs32 {\\ul single} {\\uldb double} {\\ulth thick}}",
+        view.font()));
+    view.show();
+    QCoreApplication::processEvents();
+    const QImage shot = view.viewport()->grab().toImage();
+    const QTextBlock block = view.document()->begin();
+    const QTextLine line = block.layout()->lineAt(0);
+    const QPointF origin = block.layout()->position();
+    // The rows with ink below the baseline, in the middle of a word (between its letters'
+    // descenders there is only the underline).
+    const auto inkRows = [&](const QString& word, int letter) {
+        const int at = int(block.text().indexOf(word)) + letter;
+        const int x = int(origin.x() + (line.cursorToX(at) + line.cursorToX(at + 1)) / 2);
+        QList<int> rows;
+        for (int y = int(origin.y() + line.y() + line.ascent()) + 1;
+             y < int(origin.y() + line.y() + line.height()) + 4; ++y) {
+            if (isDark(shot, x, y))
+                rows << y;
+        }
+        return rows;
+    };
+    const auto runsOf = [](const QList<int>& rows) {
+        int runs = 0;
+        for (int i = 0; i < rows.size(); ++i)
+            runs += i == 0 || rows[i] != rows[i - 1] + 1;
+        return runs;
+    };
+    const QList<int> single = inkRows(QStringLiteral("single"), 1); // under the i
+    const QList<int> twice = inkRows(QStringLiteral("double"), 1); // under the o
+    const QList<int> thick = inkRows(QStringLiteral("thick"), 2); // under the i
+    QCOMPARE(runsOf(single), 1);
+    QCOMPARE(runsOf(twice), 2);
+    QCOMPARE(runsOf(thick), 1);
+    QVERIFY2(thick.size() > single.size(),
+        qPrintable(QStringLiteral("%1 %2").arg(thick.size()).arg(single.size())));
 }
 
 void TestRtfLook::lineSpacing()

@@ -22,6 +22,10 @@ constexpr int TabLeaders = QTextFormat::UserProperty + 2;
 // pixels and the colour.
 constexpr int ParagraphBorders = QTextFormat::UserProperty + 3;
 inline constexpr char HasParagraphBorders[] = "glimmerHasParagraphBorders";
+// A character property: the Content::CharProps::Underline (double or thick) the view draws over
+// the text engine's single line.
+constexpr int ExtraUnderline = QTextFormat::UserProperty + 4;
+inline constexpr char HasExtraUnderlines[] = "glimmerHasExtraUnderlines";
 // A document property: some block of the document has TabLeaders.
 inline constexpr char HasTabLeaders[] = "glimmerHasTabLeaders";
 // A document property: some block of the document has EndsAtSpace.

@@ -111,6 +111,41 @@ void drawBorders(
     }
 }
 
+// The second line of a double underline, or the thickness of a thick one, under a run of text.
+void drawExtraUnderlines(QPainter& painter, const QTextBlock& block, const QPointF& origin,
+    const QColor& text, const QFont& documentFont)
+{
+    const QTextLayout* layout = block.layout();
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        const QTextCharFormat format = fragment.charFormat();
+        if (!format.hasProperty(DocumentText::ExtraUnderline))
+            continue;
+        const bool thick
+            = format.intProperty(DocumentText::ExtraUnderline) == int(Content::CharProps::Thick);
+        const QFontMetricsF metrics(format.font().resolve(documentFont));
+        const qreal width = std::max<qreal>(1, std::round(metrics.lineWidth()));
+        QPen pen(
+            format.foreground().style() == Qt::NoBrush ? text : format.foreground().color(), width);
+        pen.setCapStyle(Qt::FlatCap);
+        painter.setPen(pen);
+        const int from = fragment.position() - block.position();
+        const int to = from + fragment.length();
+        for (int i = 0; i < layout->lineCount(); ++i) {
+            const QTextLine line = layout->lineAt(i);
+            const int start = std::max(from, line.textStart());
+            const int end = std::min(to, line.textStart() + line.textLength());
+            if (end <= start)
+                continue;
+            // The engine's line lies at the underline position; the second one below it.
+            const qreal y = origin.y() + line.y() + line.ascent() + metrics.underlinePos()
+                + width * (thick ? 1 : 2) + width / 2;
+            painter.drawLine(QPointF(origin.x() + line.cursorToX(start), y),
+                QPointF(origin.x() + line.cursorToX(end), y));
+        }
+    }
+}
+
 } // namespace
 
 void DocumentView::paintEvent(QPaintEvent* event)
@@ -118,7 +153,8 @@ void DocumentView::paintEvent(QPaintEvent* event)
     QTextEdit::paintEvent(event);
     const QTextDocument* doc = document();
     if (doc->property(DocumentText::HasTabLeaders).toBool()
-        || doc->property(DocumentText::HasParagraphBorders).toBool())
+        || doc->property(DocumentText::HasParagraphBorders).toBool()
+        || doc->property(DocumentText::HasExtraUnderlines).toBool())
         paintDecorations(event->rect());
 }
 
@@ -134,6 +170,9 @@ void DocumentView::paintDecorations(const QRect& area)
         const QVariantList leaders = format.property(DocumentText::TabLeaders).toList();
         const QTextLayout* layout = block.layout();
         const QVariantList borders = format.property(DocumentText::ParagraphBorders).toList();
+        if (layout && document()->property(DocumentText::HasExtraUnderlines).toBool())
+            drawExtraUnderlines(painter, block, layout->position() + offset,
+                palette().color(QPalette::Text), document()->defaultFont());
         if (!borders.isEmpty() && layout)
             drawBorders(painter, borders,
                 layout->boundingRect().translated(layout->position() + offset),

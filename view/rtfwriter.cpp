@@ -114,6 +114,8 @@ void RtfWriter::endParagraph(const ParaProps& para, End end)
             m_cursor.document()->setProperty(DocumentText::HasSpaceEnds, true);
         if (m_formats.madeLeaders())
             m_cursor.document()->setProperty(DocumentText::HasTabLeaders, true);
+        if (m_formats.madeExtraUnderlines())
+            m_cursor.document()->setProperty(DocumentText::HasExtraUnderlines, true);
         if (m_formats.madeBorders())
             m_cursor.document()->setProperty(DocumentText::HasParagraphBorders, true);
         break;

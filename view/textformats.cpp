@@ -115,10 +115,14 @@ void setUnderline(QTextCharFormat& f, CharProps::Underline underline)
     case CharProps::NoLine:
         return;
     case CharProps::Single:
-    case CharProps::Double: // drawn single: the view has no double line
-    case CharProps::Thick:
     case CharProps::Words:
         f.setUnderlineStyle(QTextCharFormat::SingleUnderline);
+        return;
+    case CharProps::Double:
+    case CharProps::Thick:
+        // The text engine draws one thin line; the view draws the second (or the thickness).
+        f.setUnderlineStyle(QTextCharFormat::SingleUnderline);
+        f.setProperty(DocumentText::ExtraUnderline, int(underline));
         return;
     case CharProps::Dotted:
         f.setUnderlineStyle(QTextCharFormat::DotLine);
@@ -293,6 +297,8 @@ QTextCharFormat TextFormats::makeCharFormat(const CharProps& s) const
     if (s.italic)
         f.setFontItalic(true);
     setUnderline(f, s.underline);
+    if (s.underline == CharProps::Double || s.underline == CharProps::Thick)
+        m_madeExtraUnderlines = true;
     if (s.caps == CharProps::AllCaps)
         f.setFontCapitalization(QFont::AllUppercase);
     else if (s.caps == CharProps::SmallCaps)

@@ -24,6 +24,7 @@ public:
     // Whether some block format made has tab leaders.
     bool madeLeaders() const { return m_madeLeaders; }
     bool madeBorders() const { return m_madeBorders; }
+    bool madeExtraUnderlines() const { return m_madeExtraUnderlines; }
 
     // Colour n of the table; invalid (auto) for 0, an auto entry or a number out of range.
     QColor color(int index) const;
@@ -64,4 +65,5 @@ private:
     bool m_haveLastPara = false;
     mutable bool m_madeLeaders = false;
     mutable bool m_madeBorders = false;
+    mutable bool m_madeExtraUnderlines = false;
 };
