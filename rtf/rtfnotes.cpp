@@ -64,6 +64,7 @@ bool NoteMarks::isEndnote(Tokenizer& tokens) const
 
 QString noteNumber(int n, char style)
 {
+    constexpr int MaxRepeats = 4;
     switch (style) {
     case 'i':
     case 'I': {
@@ -81,10 +82,15 @@ QString noteNumber(int n, char style)
     }
     case 'a':
     case 'A':
-        // a ... z, then aa ... zz, and so on.
+        // a ... z, then aa ... zz, up to four letters; a mark stays short whatever its number,
+        // and past those the number itself is the mark.
+        if (n > 26 * MaxRepeats)
+            break;
         return QString((n - 1) / 26 + 1, QChar(char16_t(style + (n - 1) % 26)));
     case '*': {
         static const char16_t signs[] = { u'*', 0x2020, 0x2021, 0x00A7 };
+        if (n > 4 * MaxRepeats)
+            break;
         return QString((n - 1) / 4 + 1, QChar(signs[(n - 1) % 4]));
     }
     default:

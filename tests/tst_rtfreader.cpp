@@ -252,6 +252,11 @@ void TestRtfReader::noteMarks()
     QCOMPARE(textOf("{\\rtf1\\fet1 {\\chftn}{\\footnote x}}"), QStringLiteral("i"));
     QCOMPARE(Rtf::noteNumber(6, '*'), QString::fromUtf8("††"));
     QCOMPARE(Rtf::noteNumber(28, 'A'), QStringLiteral("BB"));
+    // However many notes, a mark stays short.
+    QCOMPARE(Rtf::noteNumber(104, 'a'), QStringLiteral("zzzz"));
+    QCOMPARE(Rtf::noteNumber(105, 'a'), QStringLiteral("105"));
+    QCOMPARE(Rtf::noteNumber(16, '*'), QString::fromUtf8("§§§§"));
+    QCOMPARE(Rtf::noteNumber(1000, '*'), QStringLiteral("1000"));
     QCOMPARE(Rtf::noteNumber(3999, 'I'), QStringLiteral("MMMCMXCIX"));
 }
 
