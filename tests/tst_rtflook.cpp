@@ -87,6 +87,15 @@ bool hasPrivateUse(const QString& text)
     return false;
 }
 
+// An RTF document shown in a real view of the given size, painted.
+void showRtf(DocumentView& view, const QByteArray& rtf, QSize size)
+{
+    view.resize(size);
+    view.showDocument(DocumentWriter::fromRtf(rtf, view.font()));
+    view.show();
+    QCoreApplication::processEvents();
+}
+
 } // namespace
 
 class TestRtfLook : public QObject {
@@ -297,13 +306,10 @@ void TestRtfLook::tabLeadersAreDrawn()
 {
     TestSupport::closeAllWindows();
     DocumentView view;
-    view.resize(500, 200);
-    view.showDocument(DocumentWriter::fromRtf(
+    showRtf(view,
         "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0 \\tldot\\tqr\\tx6000 Contents\\tab 1\\par"
         "\\pard\\tqr\\tx6000 Plain\\tab 2\\par}",
-        view.font()));
-    view.show();
-    QCoreApplication::processEvents();
+        QSize(500, 200));
     // The text is the file's: the leader is only drawn.
     QCOMPARE(view.Text(), QStringLiteral("Contents\t1\nPlain\t2\n"));
     const QImage shot = view.viewport()->grab().toImage();
@@ -332,13 +338,10 @@ void TestRtfLook::paragraphBordersAreDrawn()
 {
     TestSupport::closeAllWindows();
     DocumentView view;
-    view.resize(500, 200);
-    view.showDocument(DocumentWriter::fromRtf(
+    showRtf(view,
         "{\\rtf1{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red200\\green0\\blue0;}\\f0 Before\\par"
         "\\pard\\box\\brdrs\\brdrw20\\brdrcf1 Boxed\\par\\pard After\\par}",
-        view.font()));
-    view.show();
-    QCoreApplication::processEvents();
+        QSize(500, 200));
     QCOMPARE(view.Text(), QStringLiteral("Before\nBoxed\nAfter\n"));
     const QImage shot = view.viewport()->grab().toImage();
     const auto isRed = [&](int x, int y) {
@@ -374,12 +377,9 @@ void TestRtfLook::doubleAndThickUnderlines()
 {
     TestSupport::closeAllWindows();
     DocumentView view;
-    view.resize(500, 100);
-    view.showDocument(DocumentWriter::fromRtf(
+    showRtf(view,
         "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0\\fs32 {\\ul single} {\\uldb double} {\\ulth thick}}",
-        view.font()));
-    view.show();
-    QCoreApplication::processEvents();
+        QSize(500, 100));
     const QImage shot = view.viewport()->grab().toImage();
     const QTextBlock block = view.document()->begin();
     const QTextLine line = block.layout()->lineAt(0);

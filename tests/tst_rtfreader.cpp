@@ -4,6 +4,7 @@
 #include "content/recorder.h"
 #include "rtf/rtfnotes.h"
 #include "rtf/rtfreader.h"
+#include "support/testsupport.h"
 
 #include <QBuffer>
 #include <QFontInfo>
@@ -31,17 +32,6 @@ Content::Recorder read(const QByteArray& rtf)
 }
 
 QString textOf(const QByteArray& rtf) { return read(rtf).plainText(); }
-
-QByteArray imageData(const char* format, QColor color, QSize size = QSize(4, 3))
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(color);
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return data;
-}
 
 } // namespace
 
@@ -412,7 +402,7 @@ void TestRtfReader::binaryData()
     // A \bin longer than the file ends it without harm.
     QCOMPARE(textOf("{\\rtf1 a\\bin2000000000 b}"), QStringLiteral("a"));
     // A picture's \bin data is its bytes.
-    const QByteArray png = imageData("PNG", Qt::red);
+    const QByteArray png = TestSupport::imageData("PNG", Qt::red);
     const Content::Recorder r = read(
         "{\\rtf1 a{\\pict\\pngblip\\bin" + QByteArray::number(png.size()) + " " + png + "}b}");
     QCOMPARE(r.plainText(), QStringLiteral("a\uFFFCb"));

@@ -31,17 +31,6 @@ QTextCharFormat formatAt(QTextDocument* document, int position)
     return cursor.charFormat();
 }
 
-QByteArray imageData(const char* format, QColor color, QSize size = QSize(4, 3))
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(color);
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return data;
-}
-
 } // namespace
 
 namespace {
@@ -155,8 +144,8 @@ void TestRtfWriter::nestedTables()
 
 void TestRtfWriter::pictures()
 {
-    const QByteArray png = imageData("PNG", Qt::green).toHex();
-    const QByteArray jpeg = imageData("JPG", Qt::blue).toHex();
+    const QByteArray png = TestSupport::imageData("PNG", Qt::green).toHex();
+    const QByteArray jpeg = TestSupport::imageData("JPG", Qt::blue).toHex();
     auto doc = load("{\\rtf1 a{\\*\\shppict{\\pict\\pngblip\\picwgoal1500\\pichgoal750 " + png
         + "}}{\\nonshppict{\\pict\\wmetafile8 0102}}b{\\pict\\jpegblip\\picscalex200 " + jpeg
         + "}c{\\pict\\pngblip 00ff}d{\\pict\\emfblip\\picwgoal1440\\pichgoal720 0102}e"
@@ -186,7 +175,7 @@ void TestRtfWriter::pictures()
 void TestRtfWriter::picturesDecodedByTheirData()
 {
     // PNG data under the label of JPEG, of a metafile, or of none is drawn as the PNG it is.
-    const QByteArray png = imageData("PNG", Qt::magenta).toHex();
+    const QByteArray png = TestSupport::imageData("PNG", Qt::magenta).toHex();
     auto doc = load("{\\rtf1 a{\\pict\\jpegblip " + png + "}b{\\pict\\emfblip " + png + "}c{\\pict "
         + png + "}d}");
     QCOMPARE(doc->toPlainText(), QStringLiteral("a\uFFFCb\uFFFCc\uFFFCd"));
@@ -202,7 +191,7 @@ void TestRtfWriter::picturesDecodedByTheirData()
 void TestRtfWriter::positionContractWithTablesAndPictures()
 {
     TestSupport::closeAllWindows();
-    const QByteArray png = imageData("PNG", Qt::red).toHex();
+    const QByteArray png = TestSupport::imageData("PNG", Qt::red).toHex();
     DocumentView view;
     view.showDocument(DocumentWriter::fromRtf("{\\rtf1 intro {\\pict\\pngblip " + png
             + "} alpha\\par"
@@ -298,7 +287,7 @@ void TestRtfWriter::boundedTables()
 void TestRtfWriter::boundedPictures()
 {
     // Decoded at the size shown, not the picture's own.
-    const QByteArray big = imageData("PNG", Qt::red, QSize(1000, 800)).toHex();
+    const QByteArray big = TestSupport::imageData("PNG", Qt::red, QSize(1000, 800)).toHex();
     auto doc = load("{\\rtf1 a{\\pict\\pngblip\\picwgoal1500\\pichgoal1200 " + big + "}b}");
     QTextImageFormat format = formatAt(doc.get(), 1).toImageFormat();
     QCOMPARE(format.width(), 100.0);
@@ -308,7 +297,7 @@ void TestRtfWriter::boundedPictures()
     QCOMPARE(shown.pixelColor(50, 40), QColor(Qt::red));
 
     // Past the document's budget, pictures show as empty frames of their size.
-    const QByteArray large = imageData("PNG", Qt::blue, QSize(3000, 2000)).toHex();
+    const QByteArray large = TestSupport::imageData("PNG", Qt::blue, QSize(3000, 2000)).toHex();
     doc = load("{\\rtf1 " + QByteArray("{\\pict\\pngblip " + large + "}").repeated(3) + "}");
     QCOMPARE(doc->toPlainText(), QStringLiteral("\uFFFC\uFFFC\uFFFC"));
     qint64 pixels = 0;
@@ -328,7 +317,7 @@ void TestRtfWriter::boundedPictures()
     QVERIFY(pixels <= 8 * 1024 * 1024);
 
     // A picture too large to decode is a frame without being decoded.
-    const QByteArray huge = imageData("PNG", Qt::green, QSize(5000, 4000)).toHex();
+    const QByteArray huge = TestSupport::imageData("PNG", Qt::green, QSize(5000, 4000)).toHex();
     doc = load("{\\rtf1{\\pict\\pngblip\\picwgoal150\\pichgoal120 " + huge + "}}");
     format = formatAt(doc.get(), 0).toImageFormat();
     QCOMPARE(format.width(), 10.0);

@@ -2,8 +2,11 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QImage>
 #include <QPointer>
 #include <QPushButton>
 #include <QWidget>
@@ -80,6 +83,17 @@ QString writeFile(const QString& folder, const QString& name, const QByteArray& 
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(path));
     return path;
+}
+
+QByteArray imageData(const char* format, QColor color, QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(color);
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return data;
 }
 
 QByteArray utf16WithMark(const QString& text)

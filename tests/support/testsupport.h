@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QColor>
+#include <QSize>
+
 #include "forms/forms.h"
 #include "forms/msgbox.h"
 
@@ -81,6 +84,9 @@ QString writeFile(const QString& folder, const QString& name, const QByteArray& 
 
 // The text in UTF-16LE after its byte-order mark, as registry exports are written.
 QByteArray utf16WithMark(const QString& text);
+
+// A small picture of one colour in an image format ("PNG", "JPG"), as documents embed them.
+QByteArray imageData(const char* format, QColor color, QSize size = QSize(4, 3));
 
 // Where the shared corpus lies; empty when it is absent.
 QString corpusDir();
