@@ -96,6 +96,9 @@ void LineReader::skipBlankLines()
 
 qsizetype LineReader::lineEnd() const
 {
+    // An empty text has no data to search (memchr may not be given a null pointer).
+    if (m_pos >= m_text.size())
+        return m_text.size();
     const char* data = m_text.data();
     if (m_encoding != Encoding::Utf16le) {
         const void* lf = std::memchr(data + m_pos, '\n', size_t(m_text.size() - m_pos));
