@@ -198,6 +198,12 @@ namespace {
         case Keyword::ColorTable:
         case Keyword::Picture:
         case Keyword::ShapePicture:
+        case Keyword::Shape:
+        case Keyword::ShapeInstructions:
+        case Keyword::ShapeProperty:
+        case Keyword::ShapeName:
+        case Keyword::ShapeValue:
+        case Keyword::ShapeResult:
         case Keyword::ListText:
         case Keyword::PnText:
         case Keyword::SkippedDestination:
@@ -430,21 +436,27 @@ namespace {
             word("shppict", Keyword::ShapePicture);
             word("listtext", Keyword::ListText);
             word("pntext", Keyword::PnText);
-            for (const char* name : { "fldrslt", "result", "shprslt", "nesttableprops" })
+            word("shp", Keyword::Shape);
+            word("shpinst", Keyword::ShapeInstructions);
+            word("sp", Keyword::ShapeProperty);
+            word("sn", Keyword::ShapeName);
+            word("sv", Keyword::ShapeValue);
+            word("shprslt", Keyword::ShapeResult);
+            for (const char* name : { "fldrslt", "result", "nesttableprops" })
                 word(name, Keyword::TextDestination);
             // Destinations whose text is not part of the document.
-            for (const char* name : { "stylesheet", "info", "header", "headerl", "headerr",
-                     "headerf", "footer", "footerl", "footerr", "footerf", "footnote", "annotation",
-                     "atnid", "atnauthor", "xe", "tc", "txe", "pn", "pntxta", "pntxtb", "listtable",
-                     "listoverridetable", "revtbl", "rsidtbl", "generator", "filetbl", "objdata",
-                     "objclass", "objname", "nonshppict", "bkmkstart", "bkmkend", "template",
-                     "docvar", "userprops", "themedata", "colorschememapping", "datastore",
-                     "latentstyles", "fchars", "lchars", "ftnsep", "ftnsepc", "ftncn", "aftnsep",
-                     "aftnsepc", "aftncn", "pgdsctbl", "xmlnstbl", "private", "author", "operator",
-                     "title", "subject", "keywords", "comment", "doccomm", "company", "category",
-                     "buptim", "creatim", "revtim", "printim", "hlinkbase", "panose", "fontemb",
-                     "fontfile", "sp", "sv", "sn", "shpinst", "blipuid", "picprop", "mmathPr",
-                     "listpicture", "background", "formfield", "datafield" })
+            for (const char* name :
+                { "stylesheet", "info", "header", "headerl", "headerr", "headerf", "footer",
+                    "footerl", "footerr", "footerf", "footnote", "annotation", "atnid", "atnauthor",
+                    "xe", "tc", "txe", "pn", "pntxta", "pntxtb", "listtable", "listoverridetable",
+                    "revtbl", "rsidtbl", "generator", "filetbl", "objdata", "objclass", "objname",
+                    "nonshppict", "bkmkstart", "bkmkend", "template", "docvar", "userprops",
+                    "themedata", "colorschememapping", "datastore", "latentstyles", "fchars",
+                    "lchars", "ftnsep", "ftnsepc", "ftncn", "aftnsep", "aftnsepc", "aftncn",
+                    "pgdsctbl", "xmlnstbl", "private", "author", "operator", "title", "subject",
+                    "keywords", "comment", "doccomm", "company", "category", "buptim", "creatim",
+                    "revtim", "printim", "hlinkbase", "panose", "fontemb", "fontfile", "blipuid",
+                    "picprop", "mmathPr", "listpicture", "background", "formfield", "datafield" })
                 word(name, Keyword::SkippedDestination);
 
             // Picture properties
@@ -485,6 +497,11 @@ bool readsIgnorable(Keyword word)
 {
     switch (word) {
     case Keyword::ShapePicture:
+    case Keyword::ShapeInstructions:
+    case Keyword::ShapeProperty:
+    case Keyword::ShapeName:
+    case Keyword::ShapeValue:
+    case Keyword::ShapeResult:
     case Keyword::ListText:
     case Keyword::TextDestination:
     case Keyword::FontTable:

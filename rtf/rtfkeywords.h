@@ -72,6 +72,12 @@ enum class Keyword : std::uint8_t {
     ColorTable,
     Picture,
     ShapePicture,
+    Shape, // \shp
+    ShapeInstructions, // \shpinst
+    ShapeProperty, // \sp
+    ShapeName, // \sn
+    ShapeValue, // \sv
+    ShapeResult, // \shprslt
     ListText,
     PnText,
     SkippedDestination,

@@ -9,6 +9,7 @@
 #include "rtf/rtfnotes.h"
 #include "rtf/rtfpicture.h"
 #include "rtf/rtfrowdefinition.h"
+#include "rtf/rtfshape.h"
 #include "rtf/rtfstate.h"
 #include "rtf/rtfsymbolfonts.h"
 #include "rtf/rtftextbuffer.h"
@@ -76,6 +77,7 @@ namespace {
         RowDefinition m_row;
         NoteMarks m_notes;
         SymbolField m_field;
+        ShapeReader m_shape;
 
         int m_documentCodePage = CodePage::Ansi;
         int m_defaultFont = -1;
@@ -89,6 +91,7 @@ namespace {
         // The picture being read, with the depth of its group.
         std::unique_ptr<PictureReader> m_picture;
         std::int64_t m_pictureDepth = -1;
+        Destination m_pictureAround = Destination::Text; // of the group the picture is in
         qint64 m_pictureBytesLeft = PictureReader::MaxDocumentBytes;
     };
 
@@ -171,6 +174,7 @@ namespace {
         endDestination(state().destination);
         if (m_field.endsField(m_stack.depth()))
             fieldEnded();
+        m_shape.groupEnded(m_stack.depth());
         m_stack.pop();
     }
 
@@ -180,6 +184,7 @@ namespace {
         switch (ended) {
         case Destination::Picture:
             if (m_picture && depth == m_pictureDepth) {
+                m_shape.pictureEnded(m_pictureAround);
                 m_sink->picture(m_picture->picture());
                 m_picture.reset();
                 m_pictureDepth = -1;
@@ -250,9 +255,19 @@ namespace {
         case Keyword::Picture:
             if (m_picture) // a picture inside a picture is damage
                 return skipGroup();
+            m_pictureAround = destination; // the group's, from the group around it
             destination = Destination::Picture;
             m_picture = std::make_unique<PictureReader>(&m_pictureBytesLeft);
             m_pictureDepth = m_stack.depth();
+            return;
+        case Keyword::Shape:
+        case Keyword::ShapeInstructions:
+        case Keyword::ShapeProperty:
+        case Keyword::ShapeName:
+        case Keyword::ShapeValue:
+        case Keyword::ShapeResult:
+            if (!m_shape.enter(word, m_stack.depth(), &destination))
+                return skipGroup();
             return;
         case Keyword::ListText:
             m_sawListText = true;
@@ -290,6 +305,11 @@ namespace {
             return;
         case Destination::FieldInstruction:
             m_field.codeText(bytes);
+            return;
+        case Destination::ShapeName:
+            m_shape.nameText(bytes);
+            return;
+        case Destination::ShapeProperties:
             return;
         }
     }

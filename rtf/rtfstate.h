@@ -17,6 +17,8 @@ enum class Destination : std::uint8_t {
     ColorTable,
     Picture,
     FieldInstruction, // the code of a field (\fldinst)
+    ShapeProperties, // {\*\shpinst ...}: not shown, but a picture in it may be
+    ShapeName, // {\sn ...} of a shape's property
 };
 
 // Everything a group saves and its end restores.

@@ -231,6 +231,17 @@ void TestRtfReader::pictures()
     QCOMPARE(emf.scaleY, 200);
     QCOMPARE(pictures[1].picture.kind, Content::Picture::Png);
     QVERIFY(pictures[1].picture.data.isEmpty()); // half a byte is none
+
+    // A shape's picture: its fill ("pib") when it has no result, once when it has one too;
+    // its other properties are no text.
+    const QByteArray shape = "{\\shp{\\*\\shpinst\\shpleft0{\\sp{\\sn shapeType}{\\sv 75}}"
+                             "{\\sp{\\sn pib}{\\sv {\\pict\\pngblip 0102}}}}";
+    Content::Recorder alone = read("{\\rtf1 a" + shape + "}b}");
+    QCOMPARE(alone.plainText(), QStringLiteral("a\uFFFCb"));
+    QCOMPARE(alone.eventsOf(Event::Picture).front().picture.data, QByteArray("\x01\x02"));
+    Content::Recorder twice
+        = read("{\\rtf1 a" + shape + "{\\shprslt{\\pict\\pngblip 0304}}}b{\\shprslt shown}}");
+    QCOMPARE(twice.plainText(), QStringLiteral("a\uFFFCbshown"));
 }
 
 void TestRtfReader::noteMarks()
