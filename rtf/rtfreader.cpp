@@ -522,23 +522,7 @@ namespace {
             || word == Keyword::BorderColor || word == Keyword::BorderSide;
         if (!styleWord || m_paragraphSide == BorderSide::Other)
             return m_row.property(word, param, value);
-        Content::ParaProps& para = state().para;
-        Content::Border* const sides[]
-            = { &para.borderTop, &para.borderLeft, &para.borderBottom, &para.borderRight };
-        const int which = int(m_paragraphSide) - int(BorderSide::ParagraphTop);
-        for (int i = 0; i < 4; ++i) {
-            if (which != 4 && which != i)
-                continue;
-            Content::Border& border = *sides[i];
-            if (word == Keyword::BorderSide)
-                border = Content::Border { Content::Border::None, 0, 0, true };
-            else if (word == Keyword::BorderStyle)
-                border.style = Content::Border::Style(value);
-            else if (word == Keyword::BorderWidth)
-                border.width = param;
-            else
-                border.color = param;
-        }
+        setParagraphBorder(state().para, m_paragraphSide, word, param, value);
     }
 
     void Reader::noteMark()

@@ -126,4 +126,25 @@ void RowDefinition::borderSide(BorderSide side)
     m_border->declared = true;
 }
 
+void setParagraphBorder(
+    Content::ParaProps& para, BorderSide side, Keyword word, int param, std::uint8_t value)
+{
+    Border* const sides[]
+        = { &para.borderTop, &para.borderLeft, &para.borderBottom, &para.borderRight };
+    const int which = int(side) - int(BorderSide::ParagraphTop);
+    for (int i = 0; i < 4; ++i) {
+        if (which != 4 && which != i)
+            continue;
+        Border& border = *sides[i];
+        if (word == Keyword::BorderSide)
+            border = Border { Border::None, 0, 0, true };
+        else if (word == Keyword::BorderStyle)
+            border.style = Border::Style(value);
+        else if (word == Keyword::BorderWidth)
+            border.width = param;
+        else if (word == Keyword::BorderColor)
+            border.color = param;
+    }
+}
+
 } // namespace Rtf

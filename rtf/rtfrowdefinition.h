@@ -25,4 +25,9 @@ private:
     bool m_new = false;
 };
 
+// A border word of a paragraph's side (or of all four, for \box): the side word begins the
+// border anew, the style, width and colour words describe it.
+void setParagraphBorder(
+    Content::ParaProps& para, BorderSide side, Keyword word, int param, std::uint8_t value);
+
 } // namespace Rtf
