@@ -9,6 +9,7 @@
 // report at the end: the readers' time on the small stack, LoadFile until the view has painted
 // the document, the rest of its layout, and the growth of the peak resident memory over both,
 // beside the size of the file.
+#include "find/highlightsearch.h"
 #include "forms/apperror.h"
 #include "platform/regfile.h"
 #include "platform/registry.h"
@@ -128,6 +129,7 @@ struct Figures {
     double readerMs = 0;
     double loadMs = 0;
     double layoutMs = 0;
+    double endMs = 0; // to the end and painted there, then a search
     double peakGrowthMiB = 0;
 };
 
@@ -441,10 +443,18 @@ class TestHostile : public QObject {
             // The whole document laid out, as scrolling to its end would.
             view.document()->documentLayout()->documentSize();
             figures.layoutMs = timer.nsecsElapsed() / 1e6 - figures.loadMs;
+            // As a user goes on: to the end, painted there, and a search for a word it shows.
+            timer.restart();
+            QTest::keyClick(&view, Qt::Key_End, Qt::ControlModifier);
+            view.repaint();
+            const QString text = view.Text();
+            QCOMPARE(view.SelStart(), int(text.size()));
+            if (!shown.isEmpty())
+                QVERIFY(HighlightSearch::markAll(view, shown.last()) > 0);
+            figures.endMs = timer.nsecsElapsed() / 1e6;
             figures.peakGrowthMiB = (statusKiB("VmHWM:") - before) / 1024.0;
             report().append(figures);
 
-            const QString text = view.Text();
             for (const QString& expected : shown) {
                 QVERIFY2(text.contains(expected), qPrintable(expected));
                 QVERIFY2(readerText.contains(expected), qPrintable(expected));
@@ -461,13 +471,14 @@ private Q_SLOTS:
     void cleanupTestCase()
     {
         std::printf("\nhostile files: the readers alone on a %u KiB stack; LoadFile until the view "
-                    "is painted; the rest of the layout; growth of the peak memory\n",
+                    "is painted; the rest of the layout; Ctrl+End, painted, and a search; growth "
+                    "of the peak memory\n",
             ReaderStack / 1024);
-        std::printf("%-38s %8s %9s %9s %9s %9s %7s\n", "case", "KiB", "reader ms", "shown ms",
-            "layout ms", "peak MiB", "x size");
+        std::printf("%-38s %8s %9s %9s %9s %9s %9s %7s\n", "case", "KiB", "reader ms", "shown ms",
+            "layout ms", "end ms", "peak MiB", "x size");
         for (const Figures& f : report()) {
-            std::printf("%-38s %8.0f %9.0f %9.0f %9.0f %9.1f %7.1f\n", qPrintable(f.name),
-                f.bytes / 1024.0, f.readerMs, f.loadMs, f.layoutMs, f.peakGrowthMiB,
+            std::printf("%-38s %8.0f %9.0f %9.0f %9.0f %9.0f %9.1f %7.1f\n", qPrintable(f.name),
+                f.bytes / 1024.0, f.readerMs, f.loadMs, f.layoutMs, f.endMs, f.peakGrowthMiB,
                 f.bytes > 0 ? f.peakGrowthMiB * 1024 * 1024 / f.bytes : 0.0);
         }
     }
@@ -536,6 +547,37 @@ private Q_SLOTS:
         QTest::newRow("pictures 100 deep in groups")
             << "{\\rtf1 before" + repeated("{\\pict\\pngblip 89504e47", 100) + QByteArray(100, '}')
                 + " after}"
+            << QStringList { "before", "after" } << Check();
+        // What the layout is asked to do, at the most: note marks, tab stops, cells narrower
+        // than their text, nested that way, and paragraphs by the million.
+        QTest::newRow("1,000 note marks in signs")
+            << "{\\rtf1\\ftnnchi before " + repeated("x{\\chftn}{\\footnote n}", 1000) + " after}"
+            << QStringList { "before", "after" } << Check();
+        QTest::newRow("2,000 note marks in letters")
+            << "{\\rtf1\\ftnnalc before " + repeated("x{\\chftn}{\\footnote n}", 2000) + " after}"
+            << QStringList { "before", "after" } << Check();
+        QByteArray stops;
+        for (int i = 0; i < 100000; ++i)
+            stops += "\\tx" + QByteArray::number(i * 15);
+        QTest::newRow("100,000 tab stops, then tabs")
+            << "{\\rtf1 " + stops + " before" + repeated("\\tab x", 1000) + " after\\par}"
+            << QStringList { "before", "after" } << Check();
+        QTest::newRow("tables 4 deep in 7-twip cells around 8,000 letters")
+            << "{\\rtf1 before\\par\\pard\\intbl\\itap1 \\pard\\intbl\\itap2 \\pard\\intbl\\itap3 "
+               "\\pard\\intbl\\itap4 "
+                + QByteArray(8000, 'x')
+                + repeated("\\nestcell{\\*\\nesttableprops\\trowd\\cellx7\\nestrow}", 3)
+                + "\\cell\\trowd\\cellx7\\row\\pard after}"
+            << QStringList { "before", "after" } << tablesAtMost(4);
+        QByteArray narrow = "{\\rtf1 before\\par\\trowd";
+        for (int c = 1; c <= 64; ++c)
+            narrow += "\\cellx" + QByteArray::number(15 * c);
+        narrow += "\\pard\\intbl " + repeated(QByteArray(2000, 'y') + "\\cell ", 64)
+            + "\\row\\pard after}";
+        QTest::newRow("64 cells of 15 twips around 2,000 letters each")
+            << narrow << QStringList { "before", "after" } << Check();
+        QTest::newRow("1,000,000 empty paragraphs")
+            << "{\\rtf1 before" + repeated("\\par", 1000000) + " after}"
             << QStringList { "before", "after" } << Check();
         QTest::newRow("UTF-16 with lone surrogates") << QByteArray("\xff\xfe"
                                                                    "a\0\x00\xd8"
