@@ -1,5 +1,6 @@
 #include "file/fileopen.h"
 
+#include "forms/forms.h"
 #include "forms/msgbox.h"
 #include "platform/commondialog.h"
 #include "view/documentview.h"
@@ -14,6 +15,22 @@ QString openFilter()
         "RTF Files (*.rtf)|*.rtf|NFO Files (*.nfo)|*.nfo|Diz Files (*.diz)|*.diz");
 }
 constexpr short NfoFilterIndex = 5;
+
+// The arrow with the hourglass while a file is read and laid out, whatever ends the load.
+class BusyPointer {
+public:
+    BusyPointer()
+        : m_before(Forms::mousePointer())
+    {
+        Forms::setMousePointer(Forms::ArrowHourglass);
+    }
+    ~BusyPointer() { Forms::setMousePointer(m_before); }
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+
+private:
+    int m_before;
+};
 } // namespace
 
 namespace FileOpen {
@@ -28,6 +45,8 @@ void choose(CommonDialog& dialog)
 
 void show(DocumentView& view, const QString& path, const StatusText& status)
 {
+    // A large file takes a moment to show: the pointer says so meanwhile.
+    const BusyPointer busy;
     view.LoadFile(path);
     status(path);
 }

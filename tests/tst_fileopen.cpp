@@ -4,6 +4,9 @@
 // the window open in the same way; dropped text is inserted.
 #include "app/form1.h"
 #include "app/statusbar.h"
+#include "file/fileopen.h"
+#include "forms/apperror.h"
+#include "forms/forms.h"
 #include "forms/msgbox.h"
 #include "platform/commondialog.h"
 #include "support/testsupport.h"
@@ -325,6 +328,21 @@ private Q_SLOTS:
         QCOMPARE(form().Rtf1->Text(), QString());
         QCOMPARE(form().sbar->SimpleText(), QString());
         QVERIFY(boxes.shown().isEmpty());
+    }
+
+    void thePointerIsBusyWhileAFileLoads()
+    {
+        // The hourglass from the start of the load to its end, the pointer as it was after,
+        // whether the file could be shown or not.
+        const QString path = writeFile(QStringLiteral("wait.nfo"), "wait");
+        DocumentView view;
+        int during = -1;
+        FileOpen::show(view, path, [&](const QString&) { during = Forms::mousePointer(); });
+        QCOMPARE(during, int(Forms::ArrowHourglass));
+        QCOMPARE(Forms::mousePointer(), int(Forms::DefaultPointer));
+        QVERIFY_THROWS_EXCEPTION(AppError,
+            FileOpen::show(view, path + QStringLiteral(".missing"), [](const QString&) {}));
+        QCOMPARE(Forms::mousePointer(), int(Forms::DefaultPointer));
     }
 };
 
