@@ -4,6 +4,7 @@
 #include "view/documentview.h"
 #include "view/textrange.h"
 
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -311,9 +312,10 @@ QString DocumentAccessible::attributes(int offset, int* startOffset, int* endOff
     const QColor color = format.foreground().style() == Qt::NoBrush
         ? view()->palette().color(QPalette::Text)
         : format.foreground().color();
-    QString result = QStringLiteral("font-family:\"%1\";font-size:%2pt;font-weight:%3;color:%4;")
+    // A face given in pixels (the DOS face) has its size in points from what was matched.
+    QString result = QStringLiteral("font-family:%1;font-size:%2pt;font-weight:%3;color:%4;")
                          .arg(font.family())
-                         .arg(font.pointSizeF())
+                         .arg(QFontInfo(font).pointSizeF())
                          .arg(int(font.weight()))
                          .arg(rgb(color));
     if (font.italic())
