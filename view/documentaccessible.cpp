@@ -318,8 +318,8 @@ QString DocumentAccessible::attributes(int offset, int* startOffset, int* endOff
                          .arg(QFontInfo(font).pointSizeF())
                          .arg(int(font.weight()))
                          .arg(rgb(color));
-    if (font.italic())
-        result += QStringLiteral("font-style:italic;");
+    result += font.italic() ? QStringLiteral("font-style:italic;")
+                            : QStringLiteral("font-style:normal;");
     if (format.background().style() != Qt::NoBrush)
         result += QStringLiteral("background-color:%1;").arg(rgb(format.background().color()));
     if (font.underline())
