@@ -103,7 +103,8 @@ private Q_SLOTS:
         Canceller user;
         QAccessibleInterface* menu = accessible(form.menuFile);
         QVERIFY(menu);
-        QAccessibleInterface* item = menu->child(int(form.menuFile->actions().indexOf(form.menuOpen)));
+        QAccessibleInterface* item
+            = menu->child(int(form.menuFile->actions().indexOf(form.menuOpen)));
         QVERIFY(item && item->actionInterface());
         QCOMPARE(item->text(QAccessible::Name), QStringLiteral("Open"));
         item->actionInterface()->doAction(QAccessibleActionInterface::pressAction());

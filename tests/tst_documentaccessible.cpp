@@ -171,8 +171,7 @@ private Q_SLOTS:
             [&](int from, int removed, int added) {
                 QAccessibleTextUpdateEvent raw(
                     &view, from, QString(removed, u' '), QString(added, u'?'));
-                const std::unique_ptr<QAccessibleEvent> event
-                    = DocumentAccessible::translate(&raw);
+                const std::unique_ptr<QAccessibleEvent> event = DocumentAccessible::translate(&raw);
                 told << (event ? event->type() : raw.type());
                 if (event && event->type() == QAccessible::TextUpdated)
                     texts << static_cast<QAccessibleTextUpdateEvent*>(event.get())->textInserted();
@@ -189,8 +188,7 @@ private Q_SLOTS:
         view.setSelStart(0);
         view.setSelLength(3);
         view.setSelColor(255); // outside a batch too
-        QCOMPARE(told,
-            QList<QAccessible::Event>(2, QAccessible::TextAttributeChanged));
+        QCOMPARE(told, QList<QAccessible::Event>(2, QAccessible::TextAttributeChanged));
 
         told.clear();
         view.setSelStart(3);
