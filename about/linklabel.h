@@ -2,11 +2,12 @@
 
 #include <QLabel>
 
-// A label that reports a click: pressed and released over it with the left button.
+// A label that reports a click: pressed and released over it with the left button. For
+// assistive technology it is a link whose "press" action clicks it.
 class LinkLabel : public QLabel {
     Q_OBJECT
 public:
-    using QLabel::QLabel;
+    explicit LinkLabel(QWidget* parent = nullptr);
 
 Q_SIGNALS:
     void Click();

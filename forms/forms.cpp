@@ -1,5 +1,6 @@
 #include "forms/forms.h"
 
+#include "forms/formaccessible.h"
 #include "forms/msgbox.h"
 
 #include <QApplication>
@@ -74,6 +75,7 @@ int mousePointer() { return g_pointer; }
 Form::Form(QWidget* parent, Qt::WindowFlags flags)
     : QWidget(parent, flags)
 {
+    FormAccessible::install();
 }
 
 void Form::load()

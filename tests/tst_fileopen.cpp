@@ -102,6 +102,14 @@ class TestFileOpen : public QObject {
 
     static Form1& form() { return Form1::instance(); }
 
+    // File > Open as the user chooses it; the dialog comes up once the choice has been handled,
+    // with the next events the window receives.
+    static void chooseOpen()
+    {
+        form().menuOpen->trigger();
+        QCoreApplication::sendPostedEvents(&form(), QEvent::MetaCall);
+    }
+
     // A drag that enters the widget at the point, moves there and is let go: returns whether the
     // widget took the drop (false as soon as it refuses the drag).
     static bool drop(QWidget* target, QPoint at, const QMimeData& data)
@@ -143,7 +151,7 @@ private Q_SLOTS:
             = writeFile(QStringLiteral("release.nfo"), "\xC9\xCD\xBB\r\n\xBA\xDB\xBA\r\n");
         TestSupport::MessageBoxes boxes;
         User user(path);
-        form().menuOpen->trigger();
+        chooseOpen();
 
         QCOMPARE(user.seen().size(), 1);
         const Seen& seen = user.seen().first();
@@ -174,10 +182,10 @@ private Q_SLOTS:
         const QString path = writeFile(QStringLiteral("a.diz"), "diz");
         {
             User user(QString(), QStringLiteral("Diz Files (*.diz)"));
-            form().menuOpen->trigger();
+            chooseOpen();
         }
         User user(path);
-        form().menuOpen->trigger();
+        chooseOpen();
         QCOMPARE(user.seen().size(), 1);
         QCOMPARE(user.seen().first().shownSelected, QStringLiteral("NFO Files (*.nfo)"));
         QCOMPARE(user.seen().first().nameField, QString());
@@ -190,11 +198,11 @@ private Q_SLOTS:
         const QString path = writeFile(QStringLiteral("kept.nfo"), "kept");
         {
             User user(path);
-            form().menuOpen->trigger();
+            chooseOpen();
         }
         TestSupport::MessageBoxes boxes;
         User user;
-        form().menuOpen->trigger();
+        chooseOpen();
         QCOMPARE(user.seen().size(), 1);
         QCOMPARE(form().diag->FileName(), QString());
         QCOMPARE(form().Rtf1->Text(), QStringLiteral("kept"));
@@ -208,14 +216,14 @@ private Q_SLOTS:
         const QString kept = writeFile(QStringLiteral("kept.nfo"), "kept");
         {
             User user(kept);
-            form().menuOpen->trigger();
+            chooseOpen();
         }
         // A FIFO looks like any file in the dialog, but it is no document.
         const QString pipe = m_dir.filePath(QStringLiteral("pipe.nfo"));
         QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
         TestSupport::MessageBoxes boxes;
         User user(pipe);
-        form().menuOpen->trigger();
+        chooseOpen();
 
         QCOMPARE(form().Label1->text(), QStringLiteral("Open Error"));
         QCOMPARE(boxes.shown().size(), 1);
@@ -227,7 +235,7 @@ private Q_SLOTS:
 
         // The caption stays after a later successful Open.
         User again(kept);
-        form().menuOpen->trigger();
+        chooseOpen();
         QCOMPARE(form().Label1->text(), QStringLiteral("Open Error"));
     }
 
@@ -311,7 +319,7 @@ private Q_SLOTS:
     {
         const QString path = writeFile(QStringLiteral("full.nfo"), "full\r\nview");
         User user(path);
-        form().menuOpen->trigger();
+        chooseOpen();
         form().Label1->setText(QStringLiteral("Open Error"));
         const bool pasteEnabled = form().menuPaste->isEnabled();
 

@@ -3,6 +3,7 @@
 #include "forms/apperror.h"
 #include "forms/units.h"
 #include "view/celllayout.h"
+#include "view/documentaccessible.h"
 #include "view/documenttext.h"
 #include "view/documentwriter.h"
 #include "view/terminalfont.h"
@@ -21,6 +22,7 @@
 DocumentView::DocumentView(QWidget* parent)
     : QTextEdit(parent)
 {
+    DocumentAccessible::install();
     setFont(TerminalFont::font());
     setAcceptRichText(false);
     setContextMenuPolicy(Qt::NoContextMenu);
@@ -148,7 +150,9 @@ void DocumentView::mergeSelectionFormat(const QTextCharFormat& format)
         m_pendingFormat.merge(format);
         return;
     }
+    m_formatsOnly = true;
     editCursor([&](QTextCursor& c) { c.mergeCharFormat(format); });
+    m_formatsOnly = false;
 }
 
 void DocumentView::applyPendingFormat()
@@ -199,7 +203,9 @@ DocumentView::Batch::~Batch()
         CellLayout* layout = m_view->cellLayout();
         if (layout)
             layout->expectFormatsOnly(!m_view->m_batchChangedText);
+        m_view->m_formatsOnly = !m_view->m_batchChangedText;
         m_view->m_batchCursor.endEditBlock();
+        m_view->m_formatsOnly = false;
         if (layout)
             layout->expectFormatsOnly(false);
         m_view->keepCaretInView([&] { m_view->setTextCursor(m_view->m_batchCursor); });

@@ -59,6 +59,10 @@ public:
         DocumentView* m_view;
     };
 
+    // Whether the change the document is making only formats its text (the marks of a search):
+    // assistive technology hears of it as such, not as text taken away and put back.
+    bool changingFormatsOnly() const { return m_formatsOnly; }
+
     // Key sequences that belong to the window's menu: the view leaves them to the menu even
     // where it has a binding of its own (Ctrl+A, Ctrl+C, ...).
     void setReservedShortcuts(const QList<QKeySequence>& shortcuts);
@@ -132,6 +136,7 @@ private:
     // Formats set on the batch's selection and not yet applied to it.
     QTextCharFormat m_pendingFormat;
     bool m_batchChangedText = false;
+    bool m_formatsOnly = false;
     // Shown while the view changes its wrap mode between two documents.
     QTextDocument m_blank;
 };
