@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QImage>
 #include <QPointer>
 #include <QPushButton>
 #include <QWidget>
