@@ -406,7 +406,8 @@ void setSide(QTextTableCellFormat& f, const Border& b, const TextFormats& format
         return;
     }
     // Hairlines and lines thinner than a pixel still show as one pixel.
-    (f.*width)(qMax(1, Units::px(qBound(0, b.width, 1440))) * (b.style == Border::Double ? 3 : 1));
+    (f.*width)(qMax(1, Units::px(qBound(0, b.width, LayoutBudget::MaxBorderTwips)))
+        * (b.style == Border::Double ? 3 : 1));
     switch (b.style) {
     case Border::Double:
         (f.*style)(QTextFrameFormat::BorderStyle_Double);

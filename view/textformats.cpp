@@ -405,7 +405,8 @@ void TextFormats::setBorders(QTextBlockFormat& f, const ParaProps& s) const
         }
         const QColor c = color(border->color);
         // Hairlines and lines thinner than a pixel still show as one pixel.
-        const qreal width = qMax(1, Units::px(qBound(0, border->width, 1440)));
+        const qreal width
+            = qMax(1, Units::px(qBound(0, border->width, LayoutBudget::MaxBorderTwips)));
         sides << QVariant(
             QVariantList { int(border->style), width, c.isValid() ? c : QColor(Qt::black) });
         any = true;
