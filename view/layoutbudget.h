@@ -20,11 +20,11 @@ constexpr int MaxScalePercent = 400;
 // Lengths a paragraph or a table may declare (indents, spacing, tab stops, cell widths, the
 // distance of default tab stops), in twips: a wide page, 22 inches.
 constexpr int MaxTwips = 1440 * 22;
-// Borders are at most an inch wide.
-constexpr int MaxBorderTwips = 1440;
 // Default tab stops are laid out across half of that.
 constexpr int DefaultTabsEnd = 1440 * 11;
 constexpr int MinDefaultTab = 15;
+// Borders are at most an inch wide.
+constexpr int MaxBorderTwips = 1440;
 
 // Prose wraps at word boundaries. A run of characters with no break opportunity longer than this
 // (block art, a dump without spaces) makes word wrapping try every position of the run, which
