@@ -340,9 +340,9 @@ void TestRtfLook::paragraphBordersAreDrawn()
     DocumentView view;
     showRtf(view,
         "{\\rtf1{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red200\\green0\\blue0;}\\f0 Before\\par"
-        "\\pard\\box\\brdrs\\brdrw20\\brdrcf1 Boxed\\par\\pard After\\par}",
+        "\\pard\\box\\brdrs\\brdrw20\\brdrcf1 Boxed\\par Also\\par\\pard After\\par}",
         QSize(500, 200));
-    QCOMPARE(view.Text(), QStringLiteral("Before\nBoxed\nAfter\n"));
+    QCOMPARE(view.Text(), QStringLiteral("Before\nBoxed\nAlso\nAfter\n"));
     const QImage shot = view.viewport()->grab().toImage();
     const auto isRed = [&](int x, int y) {
         const QColor c = shot.pixelColor(x, y);
@@ -371,6 +371,11 @@ void TestRtfLook::paragraphBordersAreDrawn()
         left += any;
     }
     QVERIFY2(left >= int(text.height()) - 6, qPrintable(QString::number(left)));
+    // The next paragraph has the same box: one box around both, no line between them.
+    const QTextBlock also = boxed.next();
+    const QRectF alsoText = also.layout()->boundingRect().translated(also.layout()->position());
+    for (int y = int(text.bottom()) - 1; y <= int(alsoText.top()) + 1; ++y)
+        QVERIFY2(redAcross(y) < shot.width() / 2, qPrintable(QString::number(y)));
 }
 
 void TestRtfLook::doubleAndThickUnderlines()

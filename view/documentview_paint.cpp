@@ -77,13 +77,26 @@ void drawLeader(QPainter& painter, Leader leader, qreal from, qreal to, qreal ba
 }
 
 // The sides of a paragraph's text, a little outside it and inside the view.
-void drawBorders(
-    QPainter& painter, const QVariantList& sides, const QRectF& text, const QRectF& inside)
+// Paragraphs in a row with the same borders share one box, as word processors draw them: the
+// top is left to the first of them, the bottom to the last, and the sides run across the space
+// between them.
+struct BoxJoins {
+    bool above = false;
+    bool below = false;
+    qreal top = 0; // where the box begins when it joins the paragraph above
+};
+
+void drawBorders(QPainter& painter, const QVariantList& sides, const QRectF& text,
+    const QRectF& inside, const BoxJoins& joins)
 {
-    const QRectF box = text.adjusted(-2, -1, 2, 1).intersected(inside.adjusted(1, 0, -1, 0));
+    QRectF box = text.adjusted(-2, -1, 2, 1).intersected(inside.adjusted(1, 0, -1, 0));
+    if (joins.above)
+        box.setTop(joins.top);
     const QLineF lines[] = { { box.topLeft(), box.topRight() }, { box.topLeft(), box.bottomLeft() },
         { box.bottomLeft(), box.bottomRight() }, { box.topRight(), box.bottomRight() } };
     for (int i = 0; i < 4 && i < sides.size(); ++i) {
+        if ((i == 0 && joins.above) || (i == 2 && joins.below))
+            continue;
         const QVariantList side = sides[i].toList();
         if (side.size() < 3)
             continue;
@@ -146,6 +159,23 @@ void drawExtraUnderlines(QPainter& painter, const QTextBlock& block, const QPoin
     }
 }
 
+BoxJoins boxJoins(const QTextBlock& block, const QVariantList& borders, const QPointF& offset)
+{
+    BoxJoins joins;
+    const auto sameBox = [&](const QTextBlock& other) {
+        return other.isValid() && other.layout()
+            && other.blockFormat().property(DocumentText::ParagraphBorders).toList() == borders;
+    };
+    const QTextBlock previous = block.previous();
+    joins.above = sameBox(previous);
+    joins.below = sameBox(block.next());
+    if (joins.above) {
+        const QTextLayout* layout = previous.layout();
+        joins.top = layout->boundingRect().translated(layout->position() + offset).bottom() + 1;
+    }
+    return joins;
+}
+
 } // namespace
 
 void DocumentView::paintEvent(QPaintEvent* event)
@@ -176,7 +206,8 @@ void DocumentView::paintDecorations(const QRect& area)
         if (!borders.isEmpty() && layout)
             drawBorders(painter, borders,
                 layout->boundingRect().translated(layout->position() + offset),
-                QRectF(viewport()->rect()).adjusted(0, -1e6, 0, 1e6));
+                QRectF(viewport()->rect()).adjusted(0, -1e6, 0, 1e6),
+                boxJoins(block, borders, offset));
         if (!leaders.isEmpty() && layout && layout->lineCount() > 0) {
             const QString text = block.text();
             const QPointF origin = layout->position() + offset;
