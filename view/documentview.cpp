@@ -7,6 +7,7 @@
 #include "view/documenttext.h"
 #include "view/documentwriter.h"
 #include "view/terminalfont.h"
+#include "view/windowlayout.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -29,7 +30,41 @@ DocumentView::DocumentView(QWidget* parent)
     setLineWrapMode(QTextEdit::WidgetWidth);
     Units::setBackground(viewport(), Units::WindowBackground);
     m_blank.setDefaultFont(font());
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &DocumentView::followScroll);
+    connect(this, &QTextEdit::cursorPositionChanged, this, &DocumentView::followCaret);
     showDocument(DocumentWriter::fromPlainText(QString(), font()));
+}
+
+WindowLayout* DocumentView::windowLayout() const
+{
+    return qobject_cast<WindowLayout*>(document()->documentLayout());
+}
+
+void DocumentView::followScroll(int value)
+{
+    WindowLayout* layout = windowLayout();
+    if (!layout || m_following)
+        return;
+    m_following = true;
+    const qreal top = layout->showArea(value, viewport()->height());
+    // What was at the top stays there when the heights around it are measured anew.
+    if (int(std::lround(top)) != value)
+        verticalScrollBar()->setValue(int(std::lround(top)));
+    m_following = false;
+}
+
+void DocumentView::followCaret()
+{
+    WindowLayout* layout = windowLayout();
+    if (!layout || m_following || m_batchDepth > 0)
+        return;
+    const int position = textCursor().position();
+    if (layout->windowHolds(position))
+        return;
+    m_following = true;
+    layout->showPosition(position);
+    m_following = false;
+    ensureCursorVisible();
 }
 
 void DocumentView::showDocument(std::unique_ptr<QTextDocument> doc)
@@ -283,7 +318,12 @@ template <class Step> void DocumentView::keepCaretInView(Step&& step)
     // The editor scrolls to the caret by the rows of its paragraph's shaped lines, which a long
     // paragraph never has: there it would scroll to the paragraph's first row.
     const int before = verticalScrollBar()->value();
+    const int caret = textCursor().position();
     step();
+    // The editor scrolled to where the caret's paragraph was thought to be before it was laid
+    // out: once it is, the caret is shown where it is.
+    if (windowLayout() && textCursor().position() != caret)
+        ensureCursorVisible();
     if (caretInLongParagraph()) {
         verticalScrollBar()->setValue(before);
         showCaret();

@@ -9,6 +9,7 @@
 #include <memory>
 
 class CellLayout;
+class WindowLayout;
 
 // The main window's document view: the only copy of the document. It offers the operations the
 // commands use (Text, SelText, SelStart, SelLength, SelColor, SelBold, LoadFile), with this
@@ -128,6 +129,11 @@ private:
     bool caretInLongParagraph() const;
     void showCaret();
     template <class Step> void keepCaretInView(Step&& step);
+    // Rich text is laid out a window at a time (view/windowlayout.h): the window follows the
+    // part shown and the caret.
+    WindowLayout* windowLayout() const;
+    void followScroll(int value);
+    void followCaret();
     bool moveInLongParagraph(QKeyEvent* event);
 
     QList<QKeySequence> m_reserved;
@@ -137,6 +143,7 @@ private:
     QTextCharFormat m_pendingFormat;
     bool m_batchChangedText = false;
     bool m_formatsOnly = false;
+    bool m_following = false;
     // Shown while the view changes its wrap mode between two documents.
     QTextDocument m_blank;
 };

@@ -6,6 +6,7 @@
 #include "view/celllayout.h"
 #include "view/layoutbudget.h"
 #include "view/rtfwriter.h"
+#include "view/windowlayout.h"
 
 #include <QFontMetricsF>
 #include <QTextCursor>
@@ -110,6 +111,7 @@ std::unique_ptr<QTextDocument> fromRtf(QByteArrayView bytes, const QFont& face)
     Rtf::read(bytes, &writer);
     // The document's own tab stops, in its own units.
     setTextOption(document.get(), writer.hasLongRun(), Units::px(writer.defaultTabTwips()));
+    document->setDocumentLayout(new WindowLayout(document.get()));
     return document;
 }
 

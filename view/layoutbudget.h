@@ -46,6 +46,13 @@ constexpr int MaxShapedRow = 4096;
 constexpr qsizetype MaxBlockLength = 8192;
 constexpr qsizetype SpaceSearch = 1024;
 
+// Rich documents are laid out a window at a time around what is shown (view/windowlayout.h):
+// at most this many characters, whose paragraphs could at the very most be this tall together.
+// Qt's layout computes in fixed point that overflows past 8,388,607 pixels, and takes time in
+// proportion to what it is given.
+constexpr qint64 WindowChars = 65536;
+constexpr double WindowHeight = 4000000;
+
 // Tables deeper than this are written as the cells of the deepest one allowed. Laying out a table
 // inside a table takes about twice as long as the same content one level up.
 constexpr int MaxTableDepth = 4;

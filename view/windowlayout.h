@@ -1,0 +1,85 @@
+#pragma once
+
+#include "view/heightindex.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QTextBlock>
+#include <memory>
+#include <vector>
+
+// The layout of rich documents. Qt's own layout lays a document out from its start up to any
+// place asked for, and computes in fixed point that overflows past about 8 million pixels: a
+// document that is long or tall enough freezes whoever asks for its end. This layout hands Qt
+// only a window of the document at a time, around what is shown: the window's part is copied
+// into a document of its own (the shadow), which Qt lays out and draws; everything else has a
+// height estimated from its characters until it is shown, and keeps the height measured once it
+// has been. Reaching any place costs what is shown there, wherever it is.
+//
+// The lines of the window's paragraphs are given to the document's own paragraphs too, at their
+// place in the whole document, so that the caret, its movements by line and page, and whatever
+// reads a paragraph's lines work as with Qt's layout. Positions in the shadow are those of the
+// document less where the window begins: the copy holds the same characters, table marks and
+// all.
+class WindowLayout : public QAbstractTextDocumentLayout {
+    Q_OBJECT
+public:
+    explicit WindowLayout(QTextDocument* document);
+    ~WindowLayout() override;
+
+    void draw(QPainter* painter, const PaintContext& context) override;
+    int hitTest(const QPointF& point, Qt::HitTestAccuracy accuracy) const override;
+    int pageCount() const override { return 1; }
+    QSizeF documentSize() const override;
+    QRectF frameBoundingRect(QTextFrame* frame) const override;
+    QRectF blockBoundingRect(const QTextBlock& block) const override;
+
+    // The view shows the part from top on, height high (document coordinates): the window is
+    // moved when that part is not inside it. Returns where the view's top must be for what it
+    // showed at its top to stay where it was (heights measured anew move it).
+    qreal showArea(qreal top, qreal height);
+    // The window is moved to hold the paragraph at a document position, if it does not.
+    void showPosition(int position);
+    bool windowHolds(int position) const;
+
+protected:
+    void documentChanged(int from, int charsRemoved, int charsAdded) override;
+
+private:
+    // One thing of the document's top level: a paragraph or a table. Each starts at a position
+    // and goes on to where the next one starts.
+    struct Item {
+        int position;
+        bool table;
+    };
+
+    void rebuildItems();
+    void updateMetrics();
+    qreal estimate(int item) const;
+    int itemStart(int item) const { return m_items[size_t(item)].position; }
+    int itemEnd(int item) const; // where the next one begins
+    int itemAt(int position) const;
+    // The most the window may be asked to lay out for an item, from its characters and sizes.
+    qreal heightBound(int item) const;
+    bool fitsWhole() const;
+    // Chooses the window around item anchor to cover [top, bottom] and lays it out.
+    void placeWindow(int anchor, qreal top, qreal bottom);
+    void layoutWindow();
+    void copyLines();
+    void clearWindow();
+    qreal shadowTop(int item) const;
+    QPointF shift() const;
+    QTextBlock shadowBlock(const QTextBlock& block) const;
+
+    std::vector<Item> m_items;
+    HeightIndex m_heights;
+    std::vector<bool> m_measured; // laid out at the present width
+    std::unique_ptr<QTextDocument> m_shadow;
+    int m_first = 0; // the window's items, [m_first, m_last]
+    int m_last = -1;
+    int m_base = 0; // the document position of the shadow's position 0
+    qreal m_margin = 0;
+    qreal m_width = 0;
+    qreal m_lineHeight = 16;
+    qreal m_charsPerLine = 80;
+    bool m_changing = false;
+};
