@@ -30,6 +30,9 @@ constexpr int MaxBorderTwips = 1440;
 // (block art, a dump without spaces) makes word wrapping try every position of the run, which
 // grows with the square of its length: documents with one wrap anywhere.
 constexpr qsizetype LongestWordWrappedRun = 10000;
+// In a table the run may stand in a cell narrower than a character, a row for each character,
+// and the table lays its cells out more than once: there the bound is lower.
+constexpr qsizetype LongestWordWrappedInCell = 500;
 
 // Plain text: lines are kept together in paragraphs of about this many characters, separated
 // within a paragraph by line separators. A document of 600,000 one-line paragraphs takes five

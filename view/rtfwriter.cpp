@@ -59,7 +59,10 @@ void RtfWriter::picture(const Content::Picture& picture)
     m_images.append(*image);
 }
 
-bool RtfWriter::hasLongRun() const { return m_longestRun > LongestWordWrappedRun; }
+bool RtfWriter::hasLongRun() const
+{
+    return m_longestRun > LongestWordWrappedRun || m_longestRunInCell > LongestWordWrappedInCell;
+}
 
 void RtfWriter::endParagraph(const ParaProps& para, End end)
 {
@@ -381,7 +384,10 @@ void RtfWriter::endBlockAtSpace()
 
 void RtfWriter::writeRuns()
 {
-    m_longestRun = qMax(m_longestRun, TextDecoding::longestUnbrokenRun(m_text));
+    const qsizetype longest = TextDecoding::longestUnbrokenRun(m_text);
+    m_longestRun = qMax(m_longestRun, longest);
+    if (!m_tables.empty())
+        m_longestRunInCell = qMax(m_longestRunInCell, longest);
     for (const Run& run : m_runs) {
         if (run.image >= 0)
             m_cursor.insertImage(m_images.at(run.image));

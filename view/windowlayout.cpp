@@ -294,6 +294,7 @@ void WindowLayout::copyLines()
 
 bool WindowLayout::windowHolds(int position) const
 {
+    ensureWindow();
     return m_last >= m_first && position >= m_base && position < itemEnd(m_last);
 }
 
@@ -304,6 +305,7 @@ QTextBlock WindowLayout::shadowBlock(const QTextBlock& block) const
 
 qreal WindowLayout::showArea(qreal top, qreal height)
 {
+    ensureWindow();
     const qreal windowTop = m_margin + m_heights.above(size_t(m_first));
     const qreal windowBottom = m_margin + m_heights.above(size_t(m_last) + 1);
     const qreal total = m_margin + m_heights.total();
@@ -341,27 +343,38 @@ void WindowLayout::showPosition(int position)
 void WindowLayout::documentChanged(int from, int charsRemoved, int charsAdded)
 {
     const qreal oldWidth = m_width;
-    const size_t oldCount = m_items.size();
-    const int anchor = m_last >= m_first ? m_base : 0;
+    if (m_last >= m_first)
+        m_anchor = m_base;
     updateMetrics();
-    // A change of characters moves the items after it; a change of width every height.
-    const bool sameItems = charsRemoved == charsAdded && oldWidth == m_width;
-    if (!sameItems || oldCount == 0) {
+    // A change of characters moves the items after it; a change of width changes every height.
+    // Formats alone (the marks of a search) change only the window, laid out again as it
+    // stands. Either way it is laid out when it is next needed, once for many changes.
+    const bool sameItems = charsRemoved == charsAdded && oldWidth == m_width && !m_items.empty();
+    if (!sameItems) {
         clearWindow();
         rebuildItems();
-        const int item = itemAt(std::min(anchor, document()->characterCount() - 1));
-        const qreal top = m_heights.above(size_t(item));
-        placeWindow(item, top - 40 * m_lineHeight, top + 80 * m_lineHeight);
+        m_dirty = true;
     } else if (m_last >= m_first && from < itemEnd(m_last) && from + charsAdded >= m_base) {
-        // Formats only (the marks of a search): the window is laid out again as it stands.
         clearWindow();
-        m_last = -1;
-        const int item = itemAt(anchor);
-        const qreal top = m_heights.above(size_t(item));
-        placeWindow(item, top - 40 * m_lineHeight, top + 80 * m_lineHeight);
+        m_dirty = true;
     }
     Q_EMIT documentSizeChanged(documentSize());
     Q_EMIT update();
+}
+
+void WindowLayout::ensureWindow() const
+{
+    if (!m_dirty)
+        return;
+    auto* self = const_cast<WindowLayout*>(this);
+    self->m_dirty = false;
+    const int item = itemAt(std::clamp(m_anchor, 0, std::max(document()->characterCount() - 1, 0)));
+    const qreal top = m_heights.above(size_t(item));
+    self->placeWindow(item, top - 40 * m_lineHeight, top + 80 * m_lineHeight);
+    // Told after the caller is done: heights measured now move what comes after.
+    QMetaObject::invokeMethod(
+        self, [self] { Q_EMIT self->documentSizeChanged(self->documentSize()); },
+        Qt::QueuedConnection);
 }
 
 QSizeF WindowLayout::documentSize() const
@@ -372,6 +385,7 @@ QSizeF WindowLayout::documentSize() const
 
 void WindowLayout::draw(QPainter* painter, const PaintContext& context)
 {
+    ensureWindow();
     if (m_last < m_first)
         return;
     const QPointF offset = shift();
@@ -402,6 +416,7 @@ void WindowLayout::draw(QPainter* painter, const PaintContext& context)
 
 int WindowLayout::hitTest(const QPointF& point, Qt::HitTestAccuracy accuracy) const
 {
+    ensureWindow();
     if (m_last < m_first)
         return -1;
     const QPointF at = point - shift();
@@ -418,6 +433,7 @@ QRectF WindowLayout::blockBoundingRect(const QTextBlock& block) const
 {
     if (!block.isValid())
         return QRectF();
+    ensureWindow();
     if (windowHolds(block.position())) {
         const QTextLayout* layout = block.layout();
         QRectF rect = layout->boundingRect();
@@ -433,6 +449,7 @@ QRectF WindowLayout::frameBoundingRect(QTextFrame* frame) const
 {
     if (frame == document()->rootFrame())
         return QRectF(QPointF(0, 0), documentSize());
+    ensureWindow();
     if (windowHolds(frame->firstPosition())) {
         QTextCursor at(m_shadow.get());
         at.setPosition(frame->firstPosition() - m_base);

@@ -64,6 +64,8 @@ private:
     // Chooses the window around item anchor to cover [top, bottom] and lays it out.
     void placeWindow(int anchor, qreal top, qreal bottom);
     void layoutWindow();
+    // Lays the window out again if the document changed since.
+    void ensureWindow() const;
     void copyLines();
     void clearWindow();
     qreal shadowTop(int item) const;
@@ -81,5 +83,6 @@ private:
     qreal m_width = 0;
     qreal m_lineHeight = 16;
     qreal m_charsPerLine = 80;
-    bool m_changing = false;
+    bool m_dirty = true;
+    int m_anchor = 0; // a document position the window is laid out around
 };
