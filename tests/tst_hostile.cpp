@@ -19,6 +19,7 @@
 #include "view/documenttext.h"
 #include "view/documentview.h"
 #include "view/documentwriter.h"
+#include "view/windowlayout.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
@@ -449,6 +450,9 @@ class TestHostile : public QObject {
             view.repaint();
             const QString text = view.Text();
             QCOMPARE(view.SelStart(), int(text.size()));
+            // Rich text: the caret shown where it is (the character grid keeps its own caret).
+            if (qobject_cast<WindowLayout*>(view.document()->documentLayout()))
+                QVERIFY(view.viewport()->rect().intersects(view.cursorRect()));
             if (!shown.isEmpty())
                 QVERIFY(HighlightSearch::markAll(view, shown.last()) > 0);
             figures.endMs = timer.nsecsElapsed() / 1e6;
@@ -576,6 +580,29 @@ private Q_SLOTS:
             + "\\row\\pard after}";
         QTest::newRow("64 cells of 15 twips around 2,000 letters each")
             << narrow << QStringList { "before", "after" } << Check();
+        // Documents taller than the text engine can count, or than a window could be asked to
+        // lay out whole.
+        QTest::newRow("4,000 paragraphs 22 inches apart")
+            << "{\\rtf1 before" + repeated("\\pard\\sl31680 line\\par ", 4000) + " after}"
+            << QStringList { "before", "after" } << Check();
+        QTest::newRow("10,000 paragraphs with 22 inches before and after")
+            << "{\\rtf1 before" + repeated("\\pard\\sb31680\\sa31680 line\\par ", 10000) + " after}"
+            << QStringList { "before", "after" } << Check();
+        QTest::newRow("3,000 empty picture frames 100 inches tall") << "{\\rtf1 before"
+                + repeated(
+                    "{\\pict\\pngblip\\picw10\\pich10\\picwgoal1440\\pichgoal144000 00}", 3000)
+                + " after}" << QStringList { "before", "after" } << Check();
+        QTest::newRow("20,000 words at 300 points")
+            << "{\\rtf1\\fs600 before " + repeated("word ", 20000) + " after}"
+            << QStringList { "before", "after" } << Check();
+        QTest::newRow("200,000 short paragraphs")
+            << "{\\rtf1 before\\par " + repeated("a short paragraph\\par ", 200000) + " after}"
+            << QStringList { "before", "after" } << Check();
+        QByteArray levels = "{\\rtf1 before\\par ";
+        for (int level = 1; level <= 1000; ++level)
+            levels += "\\pard\\intbl\\itap" + QByteArray::number(level) + " level\\par ";
+        QTest::newRow("1,000 levels of nested cells")
+            << levels + "\\pard after}" << QStringList { "before", "after" } << tablesAtMost(4);
         QTest::newRow("1,000,000 empty paragraphs")
             << "{\\rtf1 before" + repeated("\\par", 1000000) + " after}"
             << QStringList { "before", "after" } << Check();

@@ -20,6 +20,9 @@ constexpr int MaxScalePercent = 400;
 // Lengths a paragraph or a table may declare (indents, spacing, tab stops, cell widths, the
 // distance of default tab stops), in twips: a wide page, 22 inches.
 constexpr int MaxTwips = 1440 * 22;
+// Lines are at most 4 inches apart, or 5 times their own height.
+constexpr int MaxLineSpacingTwips = 1440 * 4;
+constexpr int MaxLineMultiple = 5;
 // Default tab stops are laid out across half of that.
 constexpr int DefaultTabsEnd = 1440 * 11;
 constexpr int MinDefaultTab = 15;
@@ -86,5 +89,9 @@ constexpr int MaxShownSide = 9600;
 constexpr int MaxDecodedSide = 4096;
 constexpr qint64 MaxDecodePixels = qint64(16) * 1024 * 1024;
 constexpr qint64 MaxDocumentPixels = qint64(8) * 1024 * 1024;
+// The pictures of one paragraph are together at most this tall (a paragraph is laid out whole):
+// those past it are shown MinPictureSide pixels high, at their own proportions.
+constexpr int MaxParagraphPictureHeight = 500000;
+constexpr int MinPictureSide = 8;
 
 } // namespace LayoutBudget

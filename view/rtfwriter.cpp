@@ -52,9 +52,16 @@ void RtfWriter::text(QStringView text, const Content::CharProps& chars)
 
 void RtfWriter::picture(const Content::Picture& picture)
 {
-    const std::optional<QTextImageFormat> image = m_pictures.decode(picture);
+    std::optional<QTextImageFormat> image = m_pictures.decode(picture);
     if (!image)
         return;
+    const qreal height = image->height();
+    if (m_pictureHeight + height > LayoutBudget::MaxParagraphPictureHeight && height > 0) {
+        const qreal scale = LayoutBudget::MinPictureSide / height;
+        image->setHeight(LayoutBudget::MinPictureSide);
+        image->setWidth(qMax<qreal>(1, image->width() * scale));
+    }
+    m_pictureHeight += image->height();
     m_runs.push_back({ m_text.size(), 0, Content::CharProps(), int(m_images.size()) });
     m_images.append(*image);
 }
@@ -396,6 +403,7 @@ void RtfWriter::writeRuns()
                 QStringView(m_text).sliced(run.start, run.length), m_formats.charFormat(run.chars));
     }
     m_runs.clear();
+    m_pictureHeight = 0;
     m_text.clear();
     m_images.clear();
 }

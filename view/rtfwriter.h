@@ -107,6 +107,7 @@ private:
     std::vector<OpenTable> m_tables;
     qsizetype m_longestRun = 0; // without a space or line break
     qsizetype m_longestRunInCell = 0;
+    qreal m_pictureHeight = 0; // of the paragraph's pictures so far
     qint64 m_tableCost = 0; // of the outermost table open, spare rows included
     qint64 m_cells = 0; // in the document, spare ones included
     Content::RowDef m_rowDef;

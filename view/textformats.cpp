@@ -378,8 +378,10 @@ QTextBlockFormat TextFormats::makeBlockFormat(const ParaProps& s) const
     f.setTextIndent(Units::px(qBound(-left, s.firstIndent, limit)));
     f.setTopMargin(Units::px(qBound(0, s.spaceBefore, limit)));
     f.setBottomMargin(Units::px(qBound(0, s.spaceAfter, limit)));
-    // Anything taller than a page is damage.
-    const int spacing = qBound(-limit, s.lineSpacing, limit);
+    // Lines are at most a few inches apart, or a few times their height: a paragraph of many
+    // rows would otherwise be asked to be taller than the text engine can count.
+    const int spacing = qBound(-LayoutBudget::MaxLineSpacingTwips, s.lineSpacing,
+        s.lineMultiple ? LayoutBudget::MaxLineMultiple * 240 : LayoutBudget::MaxLineSpacingTwips);
     if (spacing != 0 && s.lineMultiple)
         f.setLineHeight(qAbs(spacing) * 100.0 / 240, QTextBlockFormat::ProportionalHeight);
     else if (spacing > 0)

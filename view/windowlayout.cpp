@@ -53,8 +53,9 @@ WindowLayout::WindowLayout(QTextDocument* document)
     m_shadow->setUndoRedoEnabled(false);
     m_shadow->setDocumentMargin(0);
     // Pictures are the document's resources; the copy finds them there.
-    m_shadow->setResourceProvider(
-        [document](const QUrl& name) { return document->resource(QTextDocument::ImageResource, name); });
+    m_shadow->setResourceProvider([document](const QUrl& name) {
+        return document->resource(QTextDocument::ImageResource, name);
+    });
     // The document's own paragraphs measure their pictures with the copy's handler.
     QAbstractTextDocumentLayout* shadowLayout = m_shadow->documentLayout();
     registerHandler(QTextFormat::ImageObject,
@@ -78,7 +79,8 @@ void WindowLayout::updateMetrics()
     m_shadow->setDefaultFont(doc->defaultFont());
     m_shadow->setDefaultTextOption(doc->defaultTextOption());
     m_shadow->setIndentWidth(doc->indentWidth());
-    m_shadow->setPageSize(QSizeF(m_width > 0 ? std::max<qreal>(m_width - 2 * m_margin, 1) : -1, -1));
+    m_shadow->setPageSize(
+        QSizeF(m_width > 0 ? std::max<qreal>(m_width - 2 * m_margin, 1) : -1, -1));
 }
 
 void WindowLayout::rebuildItems()
@@ -254,7 +256,8 @@ void WindowLayout::layoutWindow()
     const qreal height = layout->documentSize().height();
     qreal top = 0;
     for (int item = m_first; item <= m_last; ++item) {
-        const qreal next = item < m_last ? std::max(top, shadowTop(item + 1)) : std::max(top, height);
+        const qreal next
+            = item < m_last ? std::max(top, shadowTop(item + 1)) : std::max(top, height);
         m_heights.set(size_t(item), next - top);
         m_measured[size_t(item)] = true;
         top = next;
@@ -317,9 +320,8 @@ qreal WindowLayout::showArea(qreal top, qreal height)
     const int anchor = int(m_heights.partAt(std::max<qreal>(top - m_margin, 0)));
     const qreal into = std::clamp<qreal>(
         top - m_margin - m_heights.above(size_t(anchor)), 0, m_heights.height(size_t(anchor)));
-    const qreal fraction = m_heights.height(size_t(anchor)) > 0
-        ? into / m_heights.height(size_t(anchor))
-        : 0;
+    const qreal fraction
+        = m_heights.height(size_t(anchor)) > 0 ? into / m_heights.height(size_t(anchor)) : 0;
     placeWindow(anchor, top - m_margin - height, top - m_margin + 2 * height);
     // A measured item keeps the same share of it at the top.
     const qreal newTop
@@ -358,7 +360,7 @@ void WindowLayout::documentChanged(int from, int charsRemoved, int charsAdded)
         clearWindow();
         m_dirty = true;
     }
-    Q_EMIT documentSizeChanged(documentSize());
+    Q_EMIT documentSizeChanged(sizeNow());
     Q_EMIT update();
 }
 
@@ -373,11 +375,16 @@ void WindowLayout::ensureWindow() const
     self->placeWindow(item, top - 40 * m_lineHeight, top + 80 * m_lineHeight);
     // Told after the caller is done: heights measured now move what comes after.
     QMetaObject::invokeMethod(
-        self, [self] { Q_EMIT self->documentSizeChanged(self->documentSize()); },
-        Qt::QueuedConnection);
+        self, [self] { Q_EMIT self->documentSizeChanged(self->sizeNow()); }, Qt::QueuedConnection);
 }
 
 QSizeF WindowLayout::documentSize() const
+{
+    ensureWindow();
+    return sizeNow();
+}
+
+QSizeF WindowLayout::sizeNow() const
 {
     const qreal copyWidth = m_shadow->documentLayout()->documentSize().width() + 2 * m_margin;
     return QSizeF(std::max(m_width, copyWidth), 2 * m_margin + m_heights.total());

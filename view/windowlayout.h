@@ -66,6 +66,8 @@ private:
     void layoutWindow();
     // Lays the window out again if the document changed since.
     void ensureWindow() const;
+    // The size with the window as it is.
+    QSizeF sizeNow() const;
     void copyLines();
     void clearWindow();
     qreal shadowTop(int item) const;
