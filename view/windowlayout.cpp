@@ -86,6 +86,8 @@ void WindowLayout::updateMetrics()
 void WindowLayout::rebuildItems()
 {
     m_items.clear();
+    m_tallest.clear();
+    m_blockCount = document()->blockCount();
     QTextFrame* root = document()->rootFrame();
     for (QTextFrame::iterator it = root->begin(); !it.atEnd(); ++it) {
         if (QTextFrame* frame = it.currentFrame())
@@ -135,8 +137,14 @@ qreal WindowLayout::heightBound(int item) const
     for (QTextBlock block = document()->findBlock(itemStart(item));
          block.isValid() && block.position() < end; block = block.next()) {
         qreal tallest = m_lineHeight;
-        for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it)
-            tallest = std::max(tallest, tallestLine(it.fragment().charFormat(), base));
+        for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+            // Runs of the same format are many, formats few: each is measured once.
+            const int index = it.fragment().charFormatIndex();
+            auto known = m_tallest.constFind(index);
+            if (known == m_tallest.constEnd())
+                known = m_tallest.insert(index, tallestLine(it.fragment().charFormat(), base));
+            tallest = std::max(tallest, *known);
+        }
         const QTextBlockFormat format = block.blockFormat();
         bound += block.length() * spacedLine(format, tallest) + format.topMargin()
             + format.bottomMargin() + 2 * m_lineHeight;
@@ -250,6 +258,9 @@ void WindowLayout::layoutWindow()
     into.setBlockFormat(first.blockFormat());
     into.setBlockCharFormat(first.charFormat());
     into.insertFragment(part);
+    if (m_shadow->characterCount() != end - m_base + 1)
+        qWarning("glimmer: the window's copy has %d characters where the document has %d",
+            m_shadow->characterCount() - 1, end - m_base);
 
     QAbstractTextDocumentLayout* layout = m_shadow->documentLayout();
     layout->blockBoundingRect(m_shadow->lastBlock()); // lays the whole copy out
@@ -351,7 +362,8 @@ void WindowLayout::documentChanged(int from, int charsRemoved, int charsAdded)
     // A change of characters moves the items after it; a change of width changes every height.
     // Formats alone (the marks of a search) change only the window, laid out again as it
     // stands. Either way it is laid out when it is next needed, once for many changes.
-    const bool sameItems = charsRemoved == charsAdded && oldWidth == m_width && !m_items.empty();
+    const bool sameItems = charsRemoved == charsAdded && oldWidth == m_width && !m_items.empty()
+        && document()->blockCount() == m_blockCount;
     if (!sameItems) {
         clearWindow();
         rebuildItems();

@@ -3,6 +3,7 @@
 #include "view/heightindex.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QHash>
 #include <QTextBlock>
 #include <memory>
 #include <vector>
@@ -86,5 +87,7 @@ private:
     qreal m_lineHeight = 16;
     qreal m_charsPerLine = 80;
     bool m_dirty = true;
+    int m_blockCount = 0;
+    mutable QHash<int, qreal> m_tallest; // the tallest line of each character format
     int m_anchor = 0; // a document position the window is laid out around
 };
