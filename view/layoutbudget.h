@@ -35,6 +35,15 @@ constexpr qsizetype LongestWordWrappedRun = 10000;
 // within a paragraph by line separators. A document of 600,000 one-line paragraphs takes five
 // times as long to build as one of 10,000 grouped ones, and twice the memory once laid out.
 constexpr qsizetype GroupedLength = 4096;
+// Plain text: a line longer than this is cut into paragraphs of this many characters (at a space
+// near the end when it has one), each cut standing for the character of the line that it takes
+// the place of, and drawn as that character (see DocumentText::CutFor). The editor has the text
+// engine go over the whole paragraph that holds the caret after every move and every change, in
+// time and memory growing with its length: a 200 MB line took seconds per keystroke and gigabytes.
+// A prime: a row of the grid ends at each cut, and the character drawn there finds a free cell in
+// the last row of a cut line at every width.
+constexpr qsizetype PlainCut = 16381;
+constexpr qsizetype PlainCutSpaceSearch = 1024;
 // Plain paragraphs longer than this are never shaped whole: their visible rows are shaped one by
 // one, each at most MaxShapedRow characters.
 constexpr int LongBlock = 65536;
