@@ -172,8 +172,9 @@ private Q_SLOTS:
         QTest::newRow("UTF-8") << mixed.toUtf8() << mixedLf;
         QTest::newRow("UTF-8 with mark, a mark inside")
             << "\xEF\xBB\xBF\xEF\xBB\xBF" + mixed.toUtf8() + "\x1A" << u'\uFEFF' + mixedLf;
-        QTest::newRow("UTF-8 with mark, broken")
-            << QByteArray("\xEF\xBB\xBF" "a\xE2\x82\r") << QStringLiteral("a\uFFFD\uFFFD\n");
+        QTest::newRow("UTF-8 with mark, broken") << QByteArray("\xEF\xBB\xBF"
+                                                               "a\xE2\x82\r")
+                                                 << QStringLiteral("a\uFFFD\uFFFD\n");
         QTest::newRow("UTF-16LE") << "\xFF\xFE" + utf16(mixed + u'\x1A', QStringConverter::Utf16LE)
                                   << mixedLf;
         QTest::newRow("UTF-16BE, a lone surrogate at the end")
