@@ -22,6 +22,29 @@ void PlainWriter::append(QString& piece)
     const qsizetype size = piece.size();
     qsizetype written = 0;
     for (qsizetype i = 0; i < size; ++i) {
+        // Most characters are one cell each, no break and nothing the document cannot hold: a
+        // run of them is counted at once, up to where a long line may be cut.
+        const qsizetype room
+            = LayoutBudget::PlainCut - LayoutBudget::PlainCutSpaceSearch - m_lineLength;
+        if (room > 0) {
+            const qsizetype stop = qMin(size, i + room);
+            qsizetype j = i;
+            if (m_hasStandIns) {
+                while (j < stop && isOrdinary(c[j]) && !DocumentText::standsFor(c[j]))
+                    ++j;
+            } else {
+                while (j < stop && isOrdinary(c[j]))
+                    ++j;
+            }
+            const qsizetype n = j - i;
+            m_run += n;
+            m_glyphs += int(n);
+            m_length += n;
+            m_lineLength += n;
+            i = j;
+            if (i == size)
+                break;
+        }
         const char16_t u = c[i];
         if (u != u'\n' && m_lineLength >= LayoutBudget::PlainCut - LayoutBudget::PlainCutSpaceSearch
             && cutsHere(u)) {
@@ -72,6 +95,14 @@ void PlainWriter::append(QString& piece)
         }
     }
     insert(piece, written, size);
+}
+
+bool PlainWriter::isOrdinary(char16_t u)
+{
+    if (u <= u' ')
+        return u != u' ' && u != u'\t' && u != u'\n';
+    return u < QChar::LineSeparator || (u > QChar::ParagraphSeparator && u < 0xD800)
+        || (u > 0xDFFF && u != 0xFDD0 && u != 0xFDD1);
 }
 
 bool PlainWriter::cutsHere(char16_t u) const

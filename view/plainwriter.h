@@ -31,6 +31,8 @@ public:
     std::unique_ptr<QTextDocument> finish();
 
 private:
+    // Neither a break nor a surrogate nor a character held by a stand-in.
+    static bool isOrdinary(char16_t u);
     bool cutsHere(char16_t u) const;
     // Ends the paragraph at the character u of a long line, which the separator stands for.
     void cut(char16_t u);
