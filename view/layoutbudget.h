@@ -40,8 +40,9 @@ constexpr qsizetype GroupedLength = 4096;
 // the place of, and drawn as that character (see DocumentText::CutFor). The editor has the text
 // engine go over the whole paragraph that holds the caret after every move and every change, in
 // time and memory growing with its length: a 200 MB line took seconds per keystroke and gigabytes.
-// A prime: a row of the grid ends at each cut, and the character drawn there finds a free cell in
-// the last row of a cut line at every width.
+// A row of the grid also ends at each cut. A prime: the character drawn for the cut of a line
+// without spaces finds a free cell in its last row at every width (in prose it is a space, which
+// may hang past the row's end as the others do).
 constexpr qsizetype PlainCut = 16381;
 constexpr qsizetype PlainCutSpaceSearch = 1024;
 // Plain paragraphs longer than this are never shaped whole: their visible rows are shaped one by
