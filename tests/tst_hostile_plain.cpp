@@ -9,6 +9,7 @@
 #include "text/cp437.h"
 #include "view/documentview.h"
 #include "view/layoutbudget.h"
+#include "view/textrange.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -193,6 +194,8 @@ private Q_SLOTS:
         view.setSelStart(at - 1);
         view.setSelLength(3);
         QCOMPARE(view.SelText(), text.mid(at - 1, 3));
+        // Assistive technology reads the same characters.
+        QCOMPARE(TextRange::text(view.document(), at - 1, at + 2), text.mid(at - 1, 3));
 
         // Typed after a separator, the letters are themselves, and so is a typed look-alike.
         view.setSelStart(at + 1);
@@ -228,6 +231,7 @@ private Q_SLOTS:
         view.setSelStart(cut - 1);
         view.setSelLength(3);
         QCOMPARE(view.SelText(), Cp437::decode(bytes.mid(cut - 1, 3)));
+        QCOMPARE(TextRange::text(view.document(), cut - 1, cut + 2), view.SelText());
         keysAtTheEnd(view, QTest::currentDataTag());
     }
 
