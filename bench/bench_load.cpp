@@ -4,8 +4,8 @@
 //   bench_load [big] [--against OTHER]   every case, each in a process of its own, as a table
 //   bench_load CASE [FILE]               one case (startup, or load FILE), one line of figures
 //
-// big adds the hostile one-line documents (10 MB and 256 MiB). Each case runs in a fresh process
-// so that its peak memory is its own. The documents are made by the parent before the child
+// big adds the hostile one-line documents (200 MiB, 10 MB and 256 MiB). Each case runs in a fresh
+// process so that its peak memory is its own. The documents are made by the parent before the child
 // starts, so making them costs the child neither time nor memory. With --against, every case is
 // run by OTHER too, the bench_load of another build (an earlier commit's, say), so that both are
 // measured in one run on the same machine.
@@ -81,7 +81,22 @@ bool writeArtLines(QFile& file, qsizetype size)
     return true;
 }
 
-enum class Content { ArtLines, LongLine, Zeros, ShortWords };
+enum class Content { ArtLines, LongLine, Zeros, ShortWords, Separators };
+
+// UTF-8 text of short lines, each ended by a paragraph separator (U+2029) and no line break, in
+// whole chunks of 64 KiB (a little more than size).
+bool writeSeparatedLines(QFile& file, qsizetype size)
+{
+    QByteArray chunk;
+    for (int i = 0; chunk.size() < 64 * 1024; ++i)
+        chunk += "line " + QByteArray::number(i % 1000) + " of text\xE2\x80\xA9";
+    // Whole chunks, so that no character is cut at the end.
+    for (qsizetype written = 0; written < size; written += chunk.size()) {
+        if (file.write(chunk) != chunk.size())
+            return false;
+    }
+    return true;
+}
 
 // One line with no break: block characters with no space, NUL bytes (shown as spaces), or short
 // words.
@@ -191,8 +206,21 @@ int runLoad(const QString& path)
         view->viewport()->repaint();
         keystroke = qMax(keystroke, monotonicMs() - typed);
     }
-    std::printf("load %.0f %.0f %.0f %.0f %.0f %ld %ld %.1f\n", loaded, firstPaint, firstPaintCpu,
-        worstScroll, background, before, peakRssMiB(), keystroke);
+    // Moving there: End, then Shift+Left, each with the view repainted.
+    double moves = 0;
+    for (const auto& [key, modifiers] : { std::pair { Qt::Key_End, Qt::NoModifier },
+             std::pair { Qt::Key_Left, Qt::ShiftModifier } }) {
+        QKeyEvent press(QEvent::KeyPress, key, modifiers);
+        QKeyEvent release(QEvent::KeyRelease, key, modifiers);
+        const double pressed = monotonicMs();
+        QApplication::sendEvent(view, &press);
+        QApplication::sendEvent(view, &release);
+        QApplication::processEvents();
+        view->viewport()->repaint();
+        moves = qMax(moves, monotonicMs() - pressed);
+    }
+    std::printf("load %.0f %.0f %.0f %.0f %.0f %ld %ld %.1f %.1f\n", loaded, firstPaint,
+        firstPaintCpu, worstScroll, background, before, peakRssMiB(), keystroke, moves);
     return 0;
 }
 
@@ -225,9 +253,11 @@ int runAll(const QStringList& programs, bool big)
         { QStringLiteral("cp437 10 MB, 80 columns"), 10 * MiB, Content::ArtLines },
         { QStringLiteral("cp437 50 MB, 80 columns"), 50 * MiB, Content::ArtLines },
         { QStringLiteral("one 5 MB line, no break"), 5 * MiB, Content::LongLine },
+        { QStringLiteral("UTF-8 2.8 MB, paragraph separators"), 2800 * 1000, Content::Separators },
     };
     if (big) {
-        cases << Case { QStringLiteral("one 10 MB line of NUL bytes"), 10 * MiB, Content::Zeros }
+        cases << Case { QStringLiteral("one 200 MiB line, no break"), 200 * MiB, Content::LongLine }
+              << Case { QStringLiteral("one 10 MB line of NUL bytes"), 10 * MiB, Content::Zeros }
               << Case { QStringLiteral("one 10 MB line of short words"), 10 * MiB,
                      Content::ShortWords }
               << Case { QStringLiteral("256 MiB of NUL bytes"), 256 * MiB, Content::Zeros };
@@ -239,15 +269,16 @@ int runAll(const QStringList& programs, bool big)
         << start.value(2) << " MiB\n\n";
     out << "| document | build | LoadFile | first paint done | processor time to first paint | "
            "worst scroll paint | background layout (processor) | peak RSS | keystroke at the "
-           "end |\n";
-    out << "|---|---|---|---|---|---|---|---|---|\n";
+           "end | End, Shift+Left |\n";
+    out << "|---|---|---|---|---|---|---|---|---|---|\n";
     out.flush();
     for (const Case& c : cases) {
         const QString path = dir.filePath(QStringLiteral("doc.nfo"));
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly)
-            || !(c.content == Content::ArtLines ? writeArtLines(file, c.size)
-                                                : writeOneLine(file, c.size, c.content)))
+            || !(c.content == Content::ArtLines        ? writeArtLines(file, c.size)
+                    : c.content == Content::Separators ? writeSeparatedLines(file, c.size)
+                                                       : writeOneLine(file, c.size, c.content)))
             return 1;
         file.close();
         for (qsizetype p = 0; p < programs.size(); ++p) {
@@ -255,7 +286,7 @@ int runAll(const QStringList& programs, bool big)
             out << "| " << c.name << " | " << (p == 0 ? "this" : "other") << " | " << f.value(1)
                 << " ms | " << f.value(2) << " ms | " << f.value(3) << " ms | " << f.value(4)
                 << " ms | " << f.value(5) << " ms | " << f.value(7) << " MiB (" << f.value(6)
-                << " before) | " << f.value(8) << " ms |\n";
+                << " before) | " << f.value(8) << " ms | " << f.value(9) << " ms |\n";
             out.flush();
         }
     }

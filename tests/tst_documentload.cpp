@@ -161,6 +161,66 @@ private Q_SLOTS:
         QCOMPARE(loaded(bytes), text);
     }
 
+    // A file read in pieces decodes as it does whole wherever the pieces end: sequences,
+    // surrogate pairs, CR LF and the final end-of-file byte cut in two included.
+    void decodingInPieces_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        const QString mixed = QStringLiteral("caf\u00E9\r\n\u2588\u20AC\U0001F600\rz\r");
+        const QString mixedLf = QStringLiteral("caf\u00E9\n\u2588\u20AC\U0001F600\nz\n");
+        QTest::newRow("UTF-8") << mixed.toUtf8() << mixedLf;
+        QTest::newRow("UTF-8 with mark, a mark inside")
+            << "\xEF\xBB\xBF\xEF\xBB\xBF" + mixed.toUtf8() + "\x1A" << u'\uFEFF' + mixedLf;
+        QTest::newRow("UTF-8 with mark, broken") << QByteArray("\xEF\xBB\xBF"
+                                                               "a\xE2\x82\r")
+                                                 << QStringLiteral("a\uFFFD\uFFFD\n");
+        QTest::newRow("UTF-16LE") << "\xFF\xFE" + utf16(mixed + u'\x1A', QStringConverter::Utf16LE)
+                                  << mixedLf;
+        QTest::newRow("UTF-16BE, a lone surrogate at the end")
+            << "\xFE\xFF" + utf16(mixed, QStringConverter::Utf16BE) + "\xD8\x3D"
+            << mixedLf + u'\uFFFD';
+        QTest::newRow("UTF-16LE, an odd byte at the end")
+            << "\xFF\xFE" + utf16(QStringLiteral("ab\x1A"), QStringConverter::Utf16LE) + "c"
+            << QStringLiteral("ab\x1A\uFFFD");
+        QTest::newRow("code page 437")
+            << QByteArray("\xDB\r\n\x1A\r\r\n\x1A") << QStringLiteral("\u2588\n\u2192\n\n");
+    }
+
+    void decodingInPieces()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(TextDecoding::decode(bytes), text);
+        for (const qsizetype size : { 1, 2, 3, 5 }) {
+            TextDecoding::Decoder decoder(TextDecoding::detect(bytes), bytes);
+            QString pieces;
+            for (qsizetype at = 0; at < bytes.size(); at += size)
+                decoder.decode(
+                    QByteArrayView(bytes).sliced(at, qMin(size, bytes.size() - at)), pieces);
+            decoder.finish(pieces);
+            QCOMPARE(pieces, text);
+        }
+    }
+
+    // The encoding told piece by piece: a sequence cut between two pieces is still one.
+    void detectionInPieces()
+    {
+        const QByteArray ascii(TextDecoding::Utf16Sample, 'a');
+        const auto detected = [&](const QList<QByteArray>& pieces) {
+            TextDecoding::Detector detector;
+            for (const QByteArray& piece : pieces)
+                detector.feed(piece);
+            return detector.encoding();
+        };
+        using E = TextDecoding::Encoding;
+        QCOMPARE(detected({ ascii + "\xE2", "\x96", "\x88." }), E::Utf8);
+        QCOMPARE(detected({ ascii + "\xE2", "\x96" }), E::Cp437);
+        QCOMPARE(detected({ ascii + "\xE2", "\x41" }), E::Cp437);
+        QCOMPARE(detected({ ascii, "\x01" }), E::Cp437);
+        QCOMPARE(detected({ "\xFF\xFE" + ascii, "\xDB" }), E::Utf16LE);
+    }
+
     void lineBreaksAndEndOfFile_data()
     {
         QTest::addColumn<QByteArray>("bytes");

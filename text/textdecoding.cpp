@@ -8,11 +8,6 @@
 namespace TextDecoding {
 
 namespace {
-    constexpr char DosEndOfFile = 0x1A;
-    // UTF-16 without a mark is judged on the first bytes only: enough to see the pattern, and
-    // the decision does not cost a pass over a large file.
-    constexpr qsizetype Utf16Sample = 64 * 1024;
-
     bool startsWith(QByteArrayView bytes, std::initializer_list<unsigned char> mark)
     {
         if (bytes.size() < qsizetype(mark.size()))
@@ -43,6 +38,23 @@ namespace {
         return Encoding::Cp437;
     }
 
+    // What the first bytes decide alone: a mark, or UTF-16 by its zeros.
+    bool detectStart(QByteArrayView bytes, Encoding* encoding)
+    {
+        if (startsWith(bytes, { 0xEF, 0xBB, 0xBF }))
+            *encoding = Encoding::Utf8WithMark;
+        else if (startsWith(bytes, { 0xFF, 0xFE }))
+            *encoding = Encoding::Utf16LE;
+        else if (startsWith(bytes, { 0xFE, 0xFF }))
+            *encoding = Encoding::Utf16BE;
+        else {
+            bool utf16 = false;
+            *encoding = unmarkedUtf16(bytes, &utf16);
+            return utf16;
+        }
+        return true;
+    }
+
     bool hasNonAscii(QByteArrayView bytes)
     {
         for (char c : bytes) {
@@ -51,89 +63,28 @@ namespace {
         }
         return false;
     }
-
-    // Turns CR LF and lone CR into '\n' in place.
-    void unifyLineBreaks(QString& text)
-    {
-        if (!text.contains(QLatin1Char('\r')))
-            return;
-        char16_t* begin = reinterpret_cast<char16_t*>(text.data());
-        const char16_t* in = begin;
-        const char16_t* end = begin + text.size();
-        char16_t* out = begin;
-        while (in < end) {
-            const char16_t c = *in++;
-            if (c == u'\r') {
-                *out++ = u'\n';
-                if (in < end && *in == u'\n')
-                    ++in;
-            } else {
-                *out++ = c;
-            }
-        }
-        text.truncate(out - begin);
-    }
-
-    QString decodeCp437(QByteArrayView bytes)
-    {
-        const char16_t* table = Cp437::textTable();
-        QString text(bytes.size(), Qt::Uninitialized);
-        char16_t* begin = reinterpret_cast<char16_t*>(text.data());
-        char16_t* out = begin;
-        const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
-        const auto* end = in + bytes.size();
-        while (in < end) {
-            const unsigned char b = *in++;
-            if (b == '\r') {
-                *out++ = u'\n';
-                if (in < end && *in == '\n')
-                    ++in;
-            } else {
-                *out++ = table[b];
-            }
-        }
-        text.truncate(out - begin);
-        return text;
-    }
-
-    // A surrogate without its other half is no character: it shows as U+FFFD, as broken UTF-8
-    // does.
-    void replaceUnpairedSurrogates(QString& text)
-    {
-        char16_t* c = reinterpret_cast<char16_t*>(text.data());
-        char16_t* const end = c + text.size();
-        for (; c != end; ++c) {
-            if (QChar::isHighSurrogate(*c) && c + 1 != end && QChar::isLowSurrogate(c[1]))
-                ++c;
-            else if (QChar::isSurrogate(*c))
-                *c = 0xFFFD;
-        }
-    }
-
-    QString decodeUtf16(QByteArrayView bytes, QStringConverter::Encoding encoding)
-    {
-        QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
-        QString text = decoder.decode(bytes);
-        replaceUnpairedSurrogates(text);
-        if (text.endsWith(QChar(DosEndOfFile)))
-            text.chop(1);
-        unifyLineBreaks(text);
-        return text;
-    }
 } // namespace
+
+qsizetype unfinishedUtf8(QByteArrayView bytes)
+{
+    // A sequence is at most four bytes: its lead byte is among the last three if it is cut.
+    for (qsizetype k = 1; k <= 3 && k <= bytes.size(); ++k) {
+        const auto c = static_cast<unsigned char>(bytes[bytes.size() - k]);
+        if ((c & 0xC0) == 0x80)
+            continue;
+        if (c < 0xC0)
+            return 0;
+        const qsizetype length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+        return length > k ? k : 0;
+    }
+    return 0;
+}
 
 Encoding detect(QByteArrayView bytes)
 {
-    if (startsWith(bytes, { 0xEF, 0xBB, 0xBF }))
-        return Encoding::Utf8WithMark;
-    if (startsWith(bytes, { 0xFF, 0xFE }))
-        return Encoding::Utf16LE;
-    if (startsWith(bytes, { 0xFE, 0xFF }))
-        return Encoding::Utf16BE;
-    bool utf16 = false;
-    const Encoding unmarked = unmarkedUtf16(bytes, &utf16);
-    if (utf16)
-        return unmarked;
+    Encoding encoding = Encoding::Cp437;
+    if (detectStart(bytes, &encoding))
+        return encoding;
     if (hasNonAscii(bytes) && bytes.isValidUtf8())
         return Encoding::Utf8;
     return Encoding::Cp437;
@@ -141,30 +92,43 @@ Encoding detect(QByteArrayView bytes)
 
 QString decode(QByteArrayView bytes)
 {
-    const Encoding encoding = detect(bytes);
-    switch (encoding) {
-    case Encoding::Utf16LE:
-    case Encoding::Utf16BE: {
-        const bool marked = bytes.size() >= 2
-            && (startsWith(bytes, { 0xFF, 0xFE }) || startsWith(bytes, { 0xFE, 0xFF }));
-        return decodeUtf16(marked ? bytes.sliced(2) : bytes,
-            encoding == Encoding::Utf16LE ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+    Decoder decoder(detect(bytes), bytes);
+    QString text;
+    decoder.decode(bytes, text);
+    decoder.finish(text);
+    return text;
+}
+
+void Detector::feed(QByteArrayView piece)
+{
+    if (!m_started) {
+        m_started = true;
+        m_settled = detectStart(piece, &m_encoding);
     }
-    case Encoding::Utf8WithMark:
-        bytes = bytes.sliced(3);
-        [[fallthrough]];
-    case Encoding::Utf8:
-    case Encoding::Cp437: {
-        if (bytes.endsWith(DosEndOfFile))
-            bytes.chop(1);
-        if (encoding == Encoding::Cp437)
-            return decodeCp437(bytes);
-        QString text = QString::fromUtf8(bytes);
-        unifyLineBreaks(text);
-        return text;
+    if (m_settled)
+        return;
+    QByteArray joined;
+    if (!m_pending.isEmpty()) {
+        joined = m_pending + piece.toByteArray();
+        piece = joined;
     }
+    const qsizetype cut = unfinishedUtf8(piece);
+    const QByteArrayView whole = piece.chopped(cut);
+    m_nonAscii = m_nonAscii || cut > 0 || hasNonAscii(whole);
+    m_pending = piece.last(cut).toByteArray();
+    if (!whole.isValidUtf8()) {
+        m_validUtf8 = false;
+        m_settled = true;
     }
-    return QString();
+}
+
+Encoding Detector::encoding() const
+{
+    if (m_settled && m_validUtf8)
+        return m_encoding;
+    // A sequence still cut at the end was never finished.
+    const bool utf8 = m_validUtf8 && m_pending.isEmpty() && m_nonAscii;
+    return utf8 ? Encoding::Utf8 : Encoding::Cp437;
 }
 
 qsizetype longestUnbrokenRun(QStringView text)

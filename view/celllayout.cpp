@@ -92,6 +92,13 @@ QString CellLayout::textOf(int from, int to) const
 
 template <class Feed> void CellLayout::forEachPiece(const QTextBlock& block, int from, Feed&& feed)
 {
+    // A paragraph that may be shaped whole is read whole: it is short, and may have many runs
+    // of text.
+    if (block.length() - 1 <= LongBlock) {
+        const QString text = block.text();
+        feed(QStringView(text).mid(from));
+        return;
+    }
     // A piece of text with one format at a time, each copied once.
     const int start = block.position() + from;
     for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {

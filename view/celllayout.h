@@ -95,6 +95,8 @@ private:
     // Finds the rows of a paragraph; of a long one whose rows are known, from row fromRow on.
     void wrap(const QTextBlock& block, Block& info, int fromRow = 0) const;
     void ensureLaidOut(const QTextBlock& block) const;
+    void drawCut(QPainter* painter, const PaintContext& context, const QTextBlock& block,
+        char16_t cut) const;
     void drawLongBlock(QPainter* painter, const PaintContext& context, const QTextBlock& block,
         qint64 topRow, const QRectF& clip) const;
     // The text of a part of the document, copied from that part alone.

@@ -2,6 +2,8 @@
 // decided for it, and long paragraphs row by row.
 #include "view/celllayout.h"
 
+#include "view/documenttext.h"
+
 #include <QPainter>
 #include <QTextDocument>
 #include <QTextLayout>
@@ -37,6 +39,35 @@ void CellLayout::drawLongBlock(QPainter* painter, const PaintContext& context,
         if (caret >= from && (caret < to || (span.last && caret == to)))
             layout.drawCursor(painter, origin, caret - from, cursorWidth);
     }
+}
+
+void CellLayout::drawCut(
+    QPainter* painter, const PaintContext& context, const QTextBlock& block, char16_t cut) const
+{
+    // The separator stands for a character of the line it cuts: that character is drawn in the
+    // cell after the paragraph's last one, in the separator's own format (a search marks it too).
+    const QTextLayout* layout = block.layout();
+    if (layout->lineCount() == 0)
+        return;
+    const QTextLine last = layout->lineAt(layout->lineCount() - 1);
+    const int separator = block.position() + block.length() - 1;
+    QTextLayout cell(QString(QChar(cut)), document()->defaultFont());
+    QTextOption option = document()->defaultTextOption();
+    option.setWrapMode(QTextOption::NoWrap);
+    cell.setTextOption(option);
+    cell.setFormats({ { 0, 1, block.next().charFormat() } });
+    cell.beginLayout();
+    cell.createLine().setPosition(QPointF(0, 0));
+    cell.endLayout();
+    QList<QTextLayout::FormatRange> selections;
+    for (const Selection& selection : context.selections) {
+        if (selection.cursor.selectionStart() <= separator
+            && selection.cursor.selectionEnd() > separator)
+            selections.append({ 0, 1, selection.format });
+    }
+    const QPointF origin
+        = layout->position() + QPointF(last.cursorToX(block.length() - 1), last.y());
+    cell.draw(painter, origin, selections);
 }
 
 void CellLayout::draw(QPainter* painter, const PaintContext& context)
@@ -84,6 +115,8 @@ void CellLayout::draw(QPainter* painter, const PaintContext& context)
                 selections.append({ s - blockStart, e - s, selection.format });
         }
         layout->draw(painter, QPointF(), selections, clip);
+        if (const char16_t cut = DocumentText::cutCharacter(block))
+            drawCut(painter, context, block, cut);
         if (context.cursorPosition >= blockStart && context.cursorPosition < blockEnd)
             layout->drawCursor(
                 painter, QPointF(), context.cursorPosition - blockStart, cursorWidth);

@@ -5,6 +5,7 @@
 #include "text/textdecoding.h"
 #include "view/documentview.h"
 #include "view/documentwriter.h"
+#include "view/plainwriter.h"
 
 #include <QFile>
 #include <QTextCursor>
@@ -43,66 +44,134 @@ QString systemMessage(int error) { return QString::fromLocal8Bit(std::strerror(e
             .arg(DocumentView::MaxFileSize / (1024 * 1024)));
 }
 
-// The whole content of a regular file. Anything else is refused before a byte is read: a FIFO
+// An open regular file, read in pieces. Anything else is refused before a byte is read: a FIFO
 // or a terminal could keep the program waiting for ever, and a device has no end.
-QByteArray readRegularFile(const QString& path)
+int openForReading(const QString& path)
 {
     if (path.isEmpty())
         throw AppError(AppError::PathFileAccessError, QStringLiteral("No file name given"));
     const QByteArray name = QFile::encodeName(path);
     // Non-blocking, so that opening a FIFO with no writer returns at once; without a controlling
     // terminal, so that opening a terminal device cannot take one.
-    FileHandle file(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (file.fd() < 0)
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
         raiseOpenError(errno);
-    struct stat info { };
-    if (::fstat(file.fd(), &info) != 0)
-        raiseOpenError(errno);
-    if (S_ISDIR(info.st_mode))
-        throw AppError(
-            AppError::PathFileAccessError, QStringLiteral("This is a folder, not a file"));
-    if (!S_ISREG(info.st_mode))
-        throw AppError(AppError::NotAFile, QStringLiteral("Not a regular file"));
-    if (info.st_size > DocumentView::MaxFileSize)
-        raiseTooLarge();
+    return fd;
+}
 
-    // Read up to the end, whatever the size said: files under /proc report 0, and a file may
-    // grow while it is read.
-    QByteArray bytes;
-    bytes.resize(qMax<qsizetype>(info.st_size, 0) + 1);
-    qsizetype used = 0;
-    for (;;) {
-        if (used == bytes.size()) {
-            if (used > DocumentView::MaxFileSize)
-                raiseTooLarge();
-            bytes.resize(qMin<qsizetype>(used * 2 + 4096, DocumentView::MaxFileSize + 1));
+class RegularFile {
+public:
+    explicit RegularFile(const QString& path)
+        : m_file(openForReading(path))
+    {
+        struct stat info { };
+        if (::fstat(m_file.fd(), &info) != 0)
+            raiseOpenError(errno);
+        if (S_ISDIR(info.st_mode))
+            throw AppError(
+                AppError::PathFileAccessError, QStringLiteral("This is a folder, not a file"));
+        if (!S_ISREG(info.st_mode))
+            throw AppError(AppError::NotAFile, QStringLiteral("Not a regular file"));
+        if (info.st_size > DocumentView::MaxFileSize)
+            raiseTooLarge();
+        m_size = qMax<qsizetype>(info.st_size, 0);
+    }
+
+    // Up to max bytes more, fewer only at the end of the file; the file is read up to its end,
+    // whatever its size said (files under /proc report 0, and a file may grow while it is read),
+    // and refused once it is past the limit.
+    QByteArray read(qsizetype max)
+    {
+        QByteArray bytes(max, Qt::Uninitialized);
+        qsizetype used = 0;
+        while (used < max) {
+            const ssize_t got = ::read(m_file.fd(), bytes.data() + used, size_t(max - used));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                throw AppError(AppError::DeviceIoError,
+                    QStringLiteral("Read error (%1)").arg(systemMessage(errno)));
+            if (got == 0)
+                break;
+            used += got;
         }
-        const ssize_t got = ::read(file.fd(), bytes.data() + used, size_t(bytes.size() - used));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
+        m_read += used;
+        if (m_read > DocumentView::MaxFileSize)
+            raiseTooLarge();
+        bytes.truncate(used);
+        return bytes;
+    }
+
+    // The rest of the file, after what was read already.
+    QByteArray readAll(QByteArray bytes)
+    {
+        bytes.reserve(qMax(m_size, m_read) + 1);
+        for (;;) {
+            const QByteArray more = read(Piece);
+            if (more.isEmpty())
+                return bytes;
+            bytes += more;
+        }
+    }
+
+    void rewind()
+    {
+        if (::lseek(m_file.fd(), 0, SEEK_SET) != 0)
             throw AppError(AppError::DeviceIoError,
                 QStringLiteral("Read error (%1)").arg(systemMessage(errno)));
-        if (got == 0)
-            break;
-        used += got;
+        m_read = 0;
     }
-    if (used > DocumentView::MaxFileSize)
-        raiseTooLarge();
-    bytes.truncate(used);
-    return bytes;
+
+    // How much is read at a time: the file's bytes are never all in memory beside the document.
+    static constexpr qsizetype Piece = 1024 * 1024;
+
+private:
+    FileHandle m_file;
+    qsizetype m_size = 0;
+    qsizetype m_read = 0;
+};
+
+// Plain text, read twice: once (as far as needed) to tell its encoding, which may take every
+// byte of it, then to decode it piece by piece into the document.
+std::unique_ptr<QTextDocument> readPlainText(
+    RegularFile& file, const QByteArray& head, const QFont& face)
+{
+    TextDecoding::Detector detector;
+    detector.feed(head);
+    while (!detector.settled()) {
+        const QByteArray piece = file.read(RegularFile::Piece);
+        if (piece.isEmpty())
+            break;
+        detector.feed(piece);
+    }
+    file.rewind();
+    TextDecoding::Decoder decoder(detector.encoding(), head);
+    PlainWriter writer(face);
+    QString text;
+    for (;;) {
+        const QByteArray piece = file.read(RegularFile::Piece);
+        if (piece.isEmpty())
+            break;
+        text.truncate(0);
+        decoder.decode(piece, text);
+        writer.append(text);
+    }
+    text.truncate(0);
+    decoder.finish(text);
+    writer.append(text);
+    return writer.finish();
 }
 
 } // namespace
 
 void DocumentView::LoadFile(const QString& path)
 {
-    QByteArray bytes = readRegularFile(path);
-    if (Rtf::looksLikeRtf(bytes)) {
+    RegularFile file(path);
+    QByteArray head = file.read(TextDecoding::Utf16Sample);
+    if (Rtf::looksLikeRtf(head)) {
+        const QByteArray bytes = file.readAll(std::move(head));
         showDocument(DocumentWriter::fromRtf(bytes, font()));
         return;
     }
-    QString text = TextDecoding::decode(bytes);
-    bytes = QByteArray(); // the document is built from the text alone: give the memory back
-    showDocument(DocumentWriter::fromPlainText(std::move(text), font()));
+    showDocument(readPlainText(file, head, font()));
 }

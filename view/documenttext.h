@@ -3,11 +3,13 @@
 #include <QString>
 #include <QTextFormat>
 
+class QTextBlock;
 class QTextCursor;
 class QTextDocument;
 
 // The view's document as the program's plain text: paragraph and line separators and the marks
-// where a table or cell begins and ends are each one '\n'; a paragraph end that the writer made
+// where a table or cell begins and ends are each one '\n'; a character shown in place of one of
+// those that the file held is that character again; a paragraph end that the writer made
 // in place of a space, for the layout's sake, is that space again; everything else, no-break
 // spaces included, stays the character it is. Position i of the text is document position i.
 namespace DocumentText {
@@ -30,6 +32,32 @@ inline constexpr char HasExtraUnderlines[] = "glimmerHasExtraUnderlines";
 inline constexpr char HasTabLeaders[] = "glimmerHasTabLeaders";
 // A document property: some block of the document has EndsAtSpace.
 inline constexpr char HasSpaceEnds[] = "glimmerHasSpaceEnds";
+
+// A character property of plain text: the stand-ins in it (standIn()) are the characters of the
+// file they are shown for, which the document cannot hold as themselves (paragraph and line
+// separators, the marks of frames; view/plainwriter.h). A document property says that some text
+// has it.
+constexpr int StandIns = QTextFormat::UserProperty + 5;
+inline constexpr char HasStandIns[] = "glimmerHasStandIns";
+
+// A character property of a paragraph separator: the separator cuts a long line of plain text
+// (LayoutBudget::PlainCut) and takes the place of this character of the line, which the grid draws
+// in its cell. A document property says that some separator has it.
+constexpr int CutFor = QTextFormat::UserProperty + 6;
+inline constexpr char HasCuts[] = "glimmerHasCuts";
+// The character that the separator ending block stands for when it cuts a line; 0 otherwise.
+char16_t cutCharacter(const QTextBlock& block);
+
+// The character shown for a character of plain text that the document cannot hold, one cell of
+// the DOS face; 0 for any other character. standsFor() is the other way round.
+char16_t standInOf(char16_t c);
+char16_t originalOf(char16_t shown);
+// Inline for the loops that go over every character: most are below all of them.
+inline char16_t standIn(char16_t c) { return c < 0x2028 ? 0 : standInOf(c); }
+inline char16_t standsFor(char16_t shown) { return shown < 0xB6 ? 0 : originalOf(shown); }
+// Puts back the characters that stand-ins and cuts stand for in text, the document's characters
+// from position from on (a cut read as '\n').
+void restoreStandIns(const QTextDocument* document, QString& text, int from);
 
 QString whole(const QTextDocument* document);
 // The text of the cursor's selection.

@@ -101,10 +101,21 @@ QTextCursor DocumentView::selectionCursor() const
 
 QString DocumentView::SelText() const { return DocumentText::selected(selectionCursor()); }
 
+namespace {
+// Text put in next to a stand-in (view/plainwriter.h) would take its format, and so stand for
+// what the stand-in stands for: it comes in as plain text of its own.
+QTextCharFormat insertionFormat(const QTextCursor& cursor)
+{
+    QTextCharFormat format = cursor.charFormat();
+    format.clearProperty(DocumentText::StandIns);
+    return format;
+}
+}
+
 void DocumentView::setSelText(const QString& text)
 {
     m_batchChangedText = true;
-    editCursor([&](QTextCursor& c) { c.insertText(text); });
+    editCursor([&](QTextCursor& c) { c.insertText(text, insertionFormat(c)); });
 }
 
 std::int32_t DocumentView::SelStart() const { return selectionCursor().selectionStart(); }
@@ -284,6 +295,9 @@ void DocumentView::keyPressEvent(QKeyEvent* e)
     }
     if (moveInLongParagraph(e))
         return;
+    if (!e->text().isEmpty() && !textCursor().hasSelection()
+        && textCursor().charFormat().hasProperty(DocumentText::StandIns))
+        setCurrentCharFormat(insertionFormat(textCursor()));
     keepCaretInView([&] { QTextEdit::keyPressEvent(e); });
 }
 
@@ -402,5 +416,8 @@ void DocumentView::insertFromMimeData(const QMimeData* source)
 {
     // Only characters come in, never formatting (a middle-click paste of the X selection).
     if (source->hasText())
-        keepCaretInView([&] { textCursor().insertText(source->text()); });
+        keepCaretInView([&] {
+            QTextCursor c = textCursor();
+            c.insertText(source->text(), insertionFormat(c));
+        });
 }

@@ -16,6 +16,11 @@ namespace DocumentWriter {
 std::unique_ptr<QTextDocument> fromRtf(QByteArrayView bytes, const QFont& face);
 std::unique_ptr<QTextDocument> fromPlainText(QString text, const QFont& face);
 
+// A document configured for the view, empty: its face, margin, no undo history.
+std::unique_ptr<QTextDocument> emptyDocument(const QFont& face);
+// Its wrapping (anywhere when it has a run too long to wrap at word boundaries) and tab stops.
+void setTextOption(QTextDocument* document, bool longRun, qreal tabDistance);
+
 // How wide the view's default tab stops are in its face: eight cells.
 qreal tabDistance(const QFont& face);
 

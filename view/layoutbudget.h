@@ -41,6 +41,16 @@ constexpr qsizetype LongestWordWrappedInCell = 500;
 // within a paragraph by line separators. A document of 600,000 one-line paragraphs takes five
 // times as long to build as one of 10,000 grouped ones, and twice the memory once laid out.
 constexpr qsizetype GroupedLength = 4096;
+// Plain text: a line longer than this is cut into paragraphs of this many characters (at a space
+// near the end when it has one), each cut standing for the character of the line that it takes
+// the place of, and drawn as that character (see DocumentText::CutFor). The editor has the text
+// engine go over the whole paragraph that holds the caret after every move and every change, in
+// time and memory growing with its length: a 200 MB line took seconds per keystroke and gigabytes.
+// A row of the grid also ends at each cut. A prime: the character drawn for the cut of a line
+// without spaces finds a free cell in its last row at every width (in prose it is a space, which
+// may hang past the row's end as the others do).
+constexpr qsizetype PlainCut = 16381;
+constexpr qsizetype PlainCutSpaceSearch = 1024;
 // Plain paragraphs longer than this are never shaped whole: their visible rows are shaped one by
 // one, each at most MaxShapedRow characters.
 constexpr int LongBlock = 65536;

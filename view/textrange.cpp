@@ -12,13 +12,19 @@ namespace TextRange {
 
 namespace {
 
-    // Whether the separator that ends the block reads as a line break; the writer ends some
-    // paragraphs at one of their spaces, and there it reads as that space.
+    // The RTF writer ends some paragraphs at one of their spaces, and there the separator
+    // reads as that space.
+    bool endsAtSpace(const QTextBlock& block)
+    {
+        return block.document()->property(DocumentText::HasSpaceEnds).toBool()
+            && block.blockFormat().boolProperty(DocumentText::EndsAtSpace);
+    }
+
+    // Whether the separator that ends the block reads as a line break: not where it stands for
+    // a space or for the character of a long line that it cuts.
     bool endsWithBreak(const QTextBlock& block)
     {
-        if (!block.document()->property(DocumentText::HasSpaceEnds).toBool())
-            return true;
-        return !block.blockFormat().boolProperty(DocumentText::EndsAtSpace);
+        return !endsAtSpace(block) && DocumentText::cutCharacter(block) == 0;
     }
 
     int separatorOf(const QTextBlock& block) { return block.position() + block.length() - 1; }
@@ -93,9 +99,10 @@ QString text(const QTextDocument* document, int from, int to)
         const int separator = separatorOf(block);
         result += blockText(block, std::max(from, block.position()), std::min(to, separator));
         if (separator >= from && separator < to)
-            result += endsWithBreak(block) ? u'\n' : u' ';
+            result += endsAtSpace(block) ? u' ' : u'\n'; // a cut is put back below
     }
     result.replace(QChar::LineSeparator, u'\n');
+    DocumentText::restoreStandIns(document, result, from);
     return result;
 }
 
