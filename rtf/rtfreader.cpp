@@ -6,6 +6,7 @@
 #include "rtf/rtffield.h"
 #include "rtf/rtffonttable.h"
 #include "rtf/rtfkeywords.h"
+#include "rtf/rtflists.h"
 #include "rtf/rtfnotes.h"
 #include "rtf/rtfpicture.h"
 #include "rtf/rtfrowdefinition.h"
@@ -32,6 +33,7 @@ namespace {
             , m_sink(sink)
             , m_text(sink, &m_field)
             , m_fonts(&m_text.decoder())
+            , m_lists(&m_fonts, &m_text.decoder())
         {
         }
 
@@ -67,12 +69,18 @@ namespace {
         void borderWord(Keyword word, int param, std::uint8_t value);
         void noteMark();
         void fieldEnded();
+        // Words of the lists, of paragraphs' place in them and of form fields.
+        void listWord(Keyword word, int param, std::uint8_t value);
+        // The label the file gives a paragraph (\listtext) begins or ends.
+        void fileLabelStarts();
+        void fileLabelEnds();
 
         Tokenizer m_tokens;
         Content::Sink* m_sink;
         GroupStack m_stack;
         TextBuffer m_text;
         FontTable m_fonts;
+        Lists m_lists;
         ColorTable m_colors;
         RowDefinition m_row;
         NoteMarks m_notes;
@@ -85,6 +93,13 @@ namespace {
         bool m_groupJustStarted = false;
         bool m_finished = false;
         bool m_sawListText = false; // \pntext is then a second copy of the label
+        // The paragraph's own label: the depth of its group, the characters handed on before
+        // it and in it, and whether the paragraph has one.
+        std::int64_t m_fileLabelDepth = -1;
+        qint64 m_paragraphStart = 0;
+        qint64 m_fileLabelStart = -1;
+        qint64 m_fileLabelLength = 0;
+        bool m_fileLabel = false;
         std::int64_t m_fontTableDepth = -1;
         // The paragraph sides the border words that follow are for; none for a table's.
         BorderSide m_paragraphSide = BorderSide::Other;
@@ -175,7 +190,12 @@ namespace {
         if (m_field.endsField(m_stack.depth()))
             fieldEnded();
         m_shape.groupEnded(m_stack.depth());
+        if (m_stack.depth() == m_fileLabelDepth)
+            fileLabelEnds();
+        const int pn = m_lists.groupEnded(m_stack.depth());
         m_stack.pop();
+        if (pn > 0)
+            state().para.pn = pn;
     }
 
     void Reader::endDestination(Destination ended)
@@ -272,11 +292,28 @@ namespace {
         case Keyword::ListText:
             m_sawListText = true;
             destination = Destination::Text;
-            return;
+            return fileLabelStarts();
         case Keyword::PnText:
             if (m_sawListText)
                 return skipGroup();
             destination = Destination::Text;
+            return fileLabelStarts();
+        case Keyword::ListTable:
+        case Keyword::List:
+        case Keyword::ListLevel:
+        case Keyword::ListOverride:
+        case Keyword::LevelText:
+        case Keyword::LevelNumbers:
+        case Keyword::PnGroup:
+        case Keyword::PnTextBefore:
+        case Keyword::PnTextAfter:
+            if (!m_lists.enter(word, m_stack.depth(), &destination))
+                return skipGroup();
+            return;
+        case Keyword::FormField:
+            if (destination != Destination::FieldInstruction)
+                return skipGroup();
+            destination = Destination::FormField;
             return;
         default:
             destination = Destination::Text;
@@ -309,7 +346,12 @@ namespace {
         case Destination::ShapeName:
             m_shape.nameText(bytes);
             return;
+        case Destination::NumberingText:
+            m_lists.text(bytes);
+            return;
         case Destination::ShapeProperties:
+        case Destination::Numbering:
+        case Destination::FormField:
             return;
         }
     }
@@ -325,12 +367,16 @@ namespace {
             m_fonts.text(QByteArrayView(&c, 1));
         else if (d == Destination::FieldInstruction)
             m_field.codeText(QByteArrayView(&c, 1));
+        else if (d == Destination::NumberingText)
+            m_lists.text(QByteArrayView(&c, 1));
     }
 
     void Reader::character(char16_t c)
     {
         if (inText())
             m_text.addCharacter(c, state());
+        else if (state().destination == Destination::NumberingText)
+            m_lists.character(c);
     }
 
     void Reader::endParagraph(ParagraphEnd end)
@@ -339,7 +385,33 @@ namespace {
             return;
         m_text.flush(state());
         m_text.endDanglingSurrogate(state());
+        Content::ListLabel label;
+        if (m_lists.endParagraph(state().para, m_fileLabel, &label)) {
+            label.fileLength = int(qMin<qint64>(m_fileLabelLength, Lists::MaxText * 4));
+            m_sink->listLabel(label);
+        }
+        m_fileLabel = false;
+        m_fileLabelLength = 0;
+        m_paragraphStart = m_text.handed();
         m_sink->endParagraph(state().para, end);
+    }
+
+    void Reader::fileLabelStarts()
+    {
+        if (m_fileLabelDepth >= 0)
+            return;
+        m_fileLabel = true;
+        m_fileLabelDepth = m_stack.depth();
+        // Only a label at the paragraph's start is one the layout can place.
+        m_fileLabelStart = m_text.handed() == m_paragraphStart ? m_text.handed() : -1;
+    }
+
+    void Reader::fileLabelEnds()
+    {
+        m_fileLabelDepth = -1;
+        if (m_fileLabelStart >= 0)
+            m_fileLabelLength = m_text.handed() - m_fileLabelStart;
+        m_fileLabelStart = -1;
     }
 
     void Reader::controlSymbol(unsigned char symbol)
@@ -411,7 +483,25 @@ namespace {
             return;
         case WordKind::Destination:
             return enterDestination(info.word);
+        case WordKind::List:
+            return listWord(info.word, token.param, info.value);
         }
+    }
+
+    void Reader::listWord(Keyword word, int param, std::uint8_t value)
+    {
+        switch (state().destination) {
+        case Destination::Numbering:
+            return m_lists.property(word, param, value);
+        case Destination::FormField:
+            return m_field.formFieldProperty(word, param);
+        default:
+            break;
+        }
+        if (word == Keyword::ListNumber)
+            state().para.list = qMax(0, param);
+        else if (word == Keyword::ListLevelNumber)
+            state().para.listLevel = qBound(0, param, Lists::Levels - 1);
     }
 
     void Reader::textWord(const KeywordInfo& info, const Token& token)
@@ -481,6 +571,8 @@ namespace {
         case Keyword::Font:
             if (s.destination == Destination::FontTable)
                 return m_fonts.beginEntry(param);
+            if (s.destination == Destination::Numbering)
+                m_lists.levelFont(param);
             return setFont(param);
         case Keyword::DefaultFont:
             m_defaultFont = param;
@@ -498,6 +590,7 @@ namespace {
         m_documentCodePage = codePage;
         m_text.setDocumentCodePage(codePage);
         m_fonts.setDocumentCodePage(codePage);
+        m_lists.setDocumentCodePage(codePage);
     }
 
     void Reader::setFont(int number)
@@ -535,6 +628,9 @@ namespace {
     void Reader::fieldEnded()
     {
         m_text.flush(state());
+        const int box = m_field.checkBoxEnded();
+        if (box >= 0 && inText())
+            m_sink->checkBox(box > 0, state().chars);
         const char32_t c = m_field.fieldEnded();
         if (c == 0 || !inText())
             return;
