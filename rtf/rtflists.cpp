@@ -348,4 +348,33 @@ bool Lists::pnLabel(const Content::ParaProps& para, ListLabel* label)
     return true;
 }
 
+void FileLabel::starts(std::int64_t depth, qint64 handed)
+{
+    if (m_depth >= 0)
+        return;
+    m_present = true;
+    m_depth = depth;
+    // Only a label at the paragraph's start is one the layout can place.
+    m_start = handed == m_paragraphStart ? handed : -1;
+}
+
+void FileLabel::groupEnded(std::int64_t depth, qint64 handed)
+{
+    if (depth != m_depth)
+        return;
+    m_depth = -1;
+    if (m_start >= 0)
+        m_length = qMin<qint64>(handed - m_start, Lists::MaxText * 4);
+    m_start = -1;
+}
+
+FileLabel::Taken FileLabel::paragraphEnds(qint64 handed)
+{
+    const Taken taken { m_present, int(m_length) };
+    m_present = false;
+    m_length = 0;
+    m_paragraphStart = handed;
+    return taken;
+}
+
 } // namespace Rtf

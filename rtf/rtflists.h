@@ -110,4 +110,29 @@ private:
     int m_pnLast = 0; // the \pn number of the paragraph before, 0 when it had none
 };
 
+// The label a paragraph's file gives it as text (\listtext, \pntext), counted in the characters
+// the reader has handed on.
+class FileLabel {
+public:
+    // The label's group begins at this depth, after `handed` characters of the document.
+    void starts(std::int64_t depth, qint64 handed);
+    void groupEnded(std::int64_t depth, qint64 handed);
+    // Whether the paragraph has handed on anything, or has a label.
+    bool paragraphHasAny(qint64 handed) const { return m_present || handed > m_paragraphStart; }
+
+    struct Taken {
+        bool present = false;
+        int length = 0; // of the label at the paragraph's start
+    };
+    // The paragraph ends: its label, if it had one.
+    Taken paragraphEnds(qint64 handed);
+
+private:
+    std::int64_t m_depth = -1;
+    qint64 m_paragraphStart = 0;
+    qint64 m_start = -1;
+    qint64 m_length = 0;
+    bool m_present = false;
+};
+
 } // namespace Rtf

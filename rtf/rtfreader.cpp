@@ -71,9 +71,8 @@ namespace {
         void fieldEnded();
         // Words of the lists, of paragraphs' place in them and of form fields.
         void listWord(Keyword word, int param, std::uint8_t value);
-        // The label the file gives a paragraph (\listtext) begins or ends.
-        void fileLabelStarts();
-        void fileLabelEnds();
+        // Hands on the label of the paragraph that ends, if it is an item of a list.
+        void handLabel(const Content::ParaProps& para);
 
         Tokenizer m_tokens;
         Content::Sink* m_sink;
@@ -93,13 +92,7 @@ namespace {
         bool m_groupJustStarted = false;
         bool m_finished = false;
         bool m_sawListText = false; // \pntext is then a second copy of the label
-        // The paragraph's own label: the depth of its group, the characters handed on before
-        // it and in it, and whether the paragraph has one.
-        std::int64_t m_fileLabelDepth = -1;
-        qint64 m_paragraphStart = 0;
-        qint64 m_fileLabelStart = -1;
-        qint64 m_fileLabelLength = 0;
-        bool m_fileLabel = false;
+        FileLabel m_fileLabel;
         std::int64_t m_fontTableDepth = -1;
         // The paragraph sides the border words that follow are for; none for a table's.
         BorderSide m_paragraphSide = BorderSide::Other;
@@ -172,6 +165,9 @@ namespace {
         m_text.endDanglingSurrogate(state());
         if (m_fontTableDepth >= 0)
             m_fonts.finish(m_sink);
+        // The last paragraph, when it holds anything, is an item like any other.
+        if (m_fileLabel.paragraphHasAny(m_text.handed()))
+            handLabel(lastParagraph);
         m_sink->endParagraph(lastParagraph, ParagraphEnd::Document);
     }
 
@@ -190,8 +186,7 @@ namespace {
         if (m_field.endsField(m_stack.depth()))
             fieldEnded();
         m_shape.groupEnded(m_stack.depth());
-        if (m_stack.depth() == m_fileLabelDepth)
-            fileLabelEnds();
+        m_fileLabel.groupEnded(m_stack.depth(), m_text.handed());
         const int pn = m_lists.groupEnded(m_stack.depth());
         m_stack.pop();
         if (pn > 0)
@@ -292,12 +287,12 @@ namespace {
         case Keyword::ListText:
             m_sawListText = true;
             destination = Destination::Text;
-            return fileLabelStarts();
+            return m_fileLabel.starts(m_stack.depth(), m_text.handed());
         case Keyword::PnText:
             if (m_sawListText)
                 return skipGroup();
             destination = Destination::Text;
-            return fileLabelStarts();
+            return m_fileLabel.starts(m_stack.depth(), m_text.handed());
         case Keyword::ListTable:
         case Keyword::List:
         case Keyword::ListLevel:
@@ -385,33 +380,18 @@ namespace {
             return;
         m_text.flush(state());
         m_text.endDanglingSurrogate(state());
-        Content::ListLabel label;
-        if (m_lists.endParagraph(state().para, m_fileLabel, &label)) {
-            label.fileLength = int(qMin<qint64>(m_fileLabelLength, Lists::MaxText * 4));
-            m_sink->listLabel(label);
-        }
-        m_fileLabel = false;
-        m_fileLabelLength = 0;
-        m_paragraphStart = m_text.handed();
+        handLabel(state().para);
         m_sink->endParagraph(state().para, end);
     }
 
-    void Reader::fileLabelStarts()
+    void Reader::handLabel(const Content::ParaProps& para)
     {
-        if (m_fileLabelDepth >= 0)
-            return;
-        m_fileLabel = true;
-        m_fileLabelDepth = m_stack.depth();
-        // Only a label at the paragraph's start is one the layout can place.
-        m_fileLabelStart = m_text.handed() == m_paragraphStart ? m_text.handed() : -1;
-    }
-
-    void Reader::fileLabelEnds()
-    {
-        m_fileLabelDepth = -1;
-        if (m_fileLabelStart >= 0)
-            m_fileLabelLength = m_text.handed() - m_fileLabelStart;
-        m_fileLabelStart = -1;
+        const FileLabel::Taken own = m_fileLabel.paragraphEnds(m_text.handed());
+        Content::ListLabel label;
+        if (m_lists.endParagraph(para, own.present, &label)) {
+            label.fileLength = own.length;
+            m_sink->listLabel(label);
+        }
     }
 
     void Reader::controlSymbol(unsigned char symbol)

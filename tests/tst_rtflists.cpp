@@ -116,6 +116,7 @@ private Q_SLOTS:
     void init() { TestSupport::closeAllWindows(); }
     void labelsFromTheLists_data();
     void labelsFromTheLists();
+    void damagedListsStayBounded();
     void computedLabelsAreDrawnInTheHangingIndent();
     void rightAlignedLabelsEndAtTheIndent();
     void checkBoxesAreDrawn();
@@ -152,6 +153,17 @@ void TestRtfLists::labelsFromTheLists()
     QFETCH(QByteArray, body);
     QFETCH(QStringList, labels);
     QCOMPARE(labelsOf(document(body)), labels);
+}
+
+void TestRtfLists::damagedListsStayBounded()
+{
+    // A length past the text, level numbers that point past it or at no level's number, a start
+    // no count reaches and a level the list does not have.
+    const QByteArray rtf = "{\\rtf1{\\*\\listtable{\\list{\\listlevel\\levelstartat2147483647"
+                           "{\\leveltext\\'ff\\'00.\\'0c;}{\\levelnumbers\\'01\\'03\\'7f;}}"
+                           "\\listid1}}{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}"
+                           "\\ls1\\ilvl40 a\\par b\\par}";
+    QCOMPARE(labelsOf(rtf), (QStringList { "1073741824.;", "1073741824.;" }));
 }
 
 void TestRtfLists::computedLabelsAreDrawnInTheHangingIndent()
