@@ -543,7 +543,7 @@ namespace {
                 if (info.kind == WordKind::Ignored)
                     info.kind = kindOf(info.word);
             t.max_load_factor(0.5f);
-            t.rehash(t.size() * 2);
+            t.rehash(t.size() * 4);
             return t;
         }();
         return words;

@@ -254,7 +254,7 @@ void Lists::endLevel()
         m_list.levels.push_back(m_level);
 }
 
-int Lists::groupEnded(std::int64_t depth)
+int Lists::listGroupEnded(std::int64_t depth)
 {
     if (depth == m_textDepth) {
         m_textDepth = -1;
@@ -358,10 +358,8 @@ void FileLabel::starts(std::int64_t depth, qint64 handed)
     m_start = handed == m_paragraphStart ? handed : -1;
 }
 
-void FileLabel::groupEnded(std::int64_t depth, qint64 handed)
+void FileLabel::ended(qint64 handed)
 {
-    if (depth != m_depth)
-        return;
     m_depth = -1;
     if (m_start >= 0)
         m_length = qMin<qint64>(handed - m_start, Lists::MaxText * 4);

@@ -46,11 +46,20 @@ public:
     void character(char16_t c);
     // A group at this depth ends. Returns the number the paragraph gets for a \pn group that
     // ended, 0 for any other group.
-    int groupEnded(std::int64_t depth);
+    int groupEnded(std::int64_t depth)
+    {
+        // Most groups end outside the lists: nothing to look at then. The depths of the groups
+        // not open are all -1, whose bits have the sign in common.
+        const bool open
+            = (m_textDepth & m_levelDepth & m_listDepth & m_overrideDepth & m_pnDepth) >= 0;
+        return open ? listGroupEnded(depth) : 0;
+    }
 
     // A paragraph ends; fileLabel tells whether its file gave it a label of its own. False when
     // the paragraph is no item of a list.
     bool endParagraph(const Content::ParaProps& para, bool fileLabel, Content::ListLabel* label);
+    // A paragraph ends that is in no list and has no label of its own.
+    void unnumberedParagraph() { m_pnLast = 0; }
 
 private:
     // A level's label text: characters 0 to 8 stand for the number of that level.
@@ -83,6 +92,7 @@ private:
         bool byte;
     };
 
+    int listGroupEnded(std::int64_t depth);
     QString decoded(const std::vector<Unit>& units, int font, qsizetype from, qsizetype to) const;
     void endLevel();
     bool listLabel(const Content::ParaProps& para, Content::ListLabel* label);
@@ -116,7 +126,11 @@ class FileLabel {
 public:
     // The label's group begins at this depth, after `handed` characters of the document.
     void starts(std::int64_t depth, qint64 handed);
-    void groupEnded(std::int64_t depth, qint64 handed);
+    void groupEnded(std::int64_t depth, qint64 handed)
+    {
+        if (depth == m_depth)
+            ended(handed);
+    }
     // Whether the paragraph has handed on anything, or has a label.
     bool paragraphHasAny(qint64 handed) const { return m_present || handed > m_paragraphStart; }
 
@@ -128,6 +142,8 @@ public:
     Taken paragraphEnds(qint64 handed);
 
 private:
+    void ended(qint64 handed);
+
     std::int64_t m_depth = -1;
     qint64 m_paragraphStart = 0;
     qint64 m_start = -1;

@@ -387,6 +387,8 @@ namespace {
     void Reader::handLabel(const Content::ParaProps& para)
     {
         const FileLabel::Taken own = m_fileLabel.paragraphEnds(m_text.handed());
+        if (!own.present && para.list <= 0 && para.pn <= 0)
+            return m_lists.unnumberedParagraph(); // most paragraphs: no list, no label
         Content::ListLabel label;
         if (m_lists.endParagraph(para, own.present, &label)) {
             label.fileLength = own.length;
