@@ -133,6 +133,7 @@ struct ListLabel {
     QString text;
     int fileLength = 0; // characters of the file's own label, the tab after it included
     int font = -1; // the label's own font, -1 for that of the paragraph's text
+    int textFrom = 0; // twips from the margin: the text after a worked-out label starts no nearer
     Align align = Left;
     Follow follow = Tab;
 

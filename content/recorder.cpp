@@ -307,10 +307,11 @@ QString Recorder::describe(const Event& e)
     case Event::Label: {
         static const char* const aligns[] = { "left", "center", "right" };
         static const char* const follows[] = { "tab", "space", "nothing" };
-        return QStringLiteral("label %1 file=%2 f%3 %4 %5")
+        return QStringLiteral("label %1 file=%2 f%3 from=%4 %5 %6")
             .arg(quoted(e.label.text))
             .arg(e.label.fileLength)
             .arg(e.label.font)
+            .arg(e.label.textFrom)
             .arg(QLatin1String(aligns[e.label.align]), QLatin1String(follows[e.label.follow]));
     }
     case Event::CheckBox:

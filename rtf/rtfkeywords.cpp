@@ -230,6 +230,7 @@ namespace {
         case Keyword::PnFormat:
         case Keyword::PnStart:
         case Keyword::PnFont:
+        case Keyword::PnIndent:
         case Keyword::PnAlign:
         case Keyword::FormFieldType:
         case Keyword::FormFieldResult:
@@ -518,6 +519,7 @@ namespace {
                 coded(name, Keyword::PnFormat, format);
             word("pnstart", Keyword::PnStart);
             word("pnf", Keyword::PnFont);
+            word("pnindent", Keyword::PnIndent);
             coded("pnql", Keyword::PnAlign, Content::ListLabel::Left);
             coded("pnqc", Keyword::PnAlign, Content::ListLabel::Center);
             coded("pnqr", Keyword::PnAlign, Content::ListLabel::Right);

@@ -117,6 +117,7 @@ enum class Keyword : std::uint8_t {
     PnFormat, // \pndec, \pnucrm, ...: value a list level's number format
     PnStart,
     PnFont,
+    PnIndent, // \pnindent
     PnAlign, // \pnql, \pnqc, \pnqr: value a Content::ListLabel::Align
     FormFieldType, // \fftype
     FormFieldResult, // \ffres

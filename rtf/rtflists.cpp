@@ -164,6 +164,9 @@ void Lists::property(Keyword word, int param, std::uint8_t value)
     case Keyword::PnFont:
         m_readPn.font = param;
         return;
+    case Keyword::PnIndent:
+        m_readPn.indent = qBound(0, param, MaxCount);
+        return;
     case Keyword::PnAlign:
         m_readPn.align = ListLabel::Align(value);
         return;
@@ -345,6 +348,7 @@ bool Lists::pnLabel(const Content::ParaProps& para, ListLabel* label)
         + (pn.kind == PnLevelKind::Bullet ? QString() : number(m_pnCount, pn.format)) + pn.after;
     label->font = pn.font;
     label->align = pn.align;
+    label->textFrom = pn.indent;
     return true;
 }
 

@@ -82,6 +82,7 @@ private:
         int format = 0;
         int start = 1;
         int font = -1;
+        int indent = 0; // \pnindent: where the text starts at the nearest
         Content::ListLabel::Align align = Content::ListLabel::Left;
         QString before, after;
     };

@@ -171,9 +171,10 @@ void TestRtfLists::computedLabelsAreDrawnInTheHangingIndent()
     DocumentView view;
     show(view,
         document("\\pard\\fi-360\\li720\\ls1 One\\par\\pard\\fi-360\\li1440\\ls1\\ilvl1 Sub\\par"
-                 "\\pard\\fi-360\\li720\\ls2 Bullet\\par\\pard\\li720 Plain\\par"));
+                 "\\pard\\fi-360\\li720\\ls2 Bullet\\par\\pard\\li720 Plain\\par"
+                 "\\pard{\\*\\pn\\pnlvlblt\\pnf2\\pnindent1080{\\pntxtb \\'b7}}Old\\par"));
     // Nothing is added to the text.
-    QCOMPARE(view.Text(), QStringLiteral("One\nSub\nBullet\nPlain\n"));
+    QCOMPARE(view.Text(), QStringLiteral("One\nSub\nBullet\nPlain\nOld\n"));
     const QImage shot = view.viewport()->grab().toImage();
     // Each item's text starts at its hanging indent, the label's ink stands between the first
     // line's indent and the text; the paragraph in no list has none there.
@@ -189,6 +190,10 @@ void TestRtfLists::computedLabelsAreDrawnInTheHangingIndent()
     }
     const Line plain = firstLine(view, 3);
     QCOMPARE(inkAcross(shot, plain, int(plain.textStart) - 30, int(plain.textStart) - 1).first, -1);
+    // An old-style bullet at the margin, its text where the numbering's indent says.
+    const Line old = firstLine(view, 4);
+    QVERIFY2(qAbs(old.textStart - (margin + 72)) < 1, qPrintable(QString::number(old.textStart)));
+    QVERIFY(inkAcross(shot, old, int(margin), int(margin) + 12).first >= 0);
 }
 
 void TestRtfLists::rightAlignedLabelsEndAtTheIndent()

@@ -75,6 +75,8 @@ ParagraphMarks::Placed ParagraphMarks::placeComputedLabel(const Content::ParaPro
         textStart = m_formats->nextStopAfter(para, end);
     else if (m_label.follow == ListLabel::Space)
         textStart = end + metrics.horizontalAdvance(QLatin1Char(' '));
+    textStart = std::max<qreal>(
+        textStart, Units::px(qBound(0, m_label.textFrom, LayoutBudget::MaxTwips)));
     const QColor color = charFormat.foreground().style() == Qt::NoBrush
         ? QColor()
         : charFormat.foreground().color();
