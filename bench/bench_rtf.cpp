@@ -30,6 +30,8 @@ struct Tally : Content::Sink {
     void text(QStringView, const Content::CharProps&) override { ++events; }
     void picture(const Content::Picture&) override { ++events; }
     void rowDefinition(const Content::RowDef&) override { ++events; }
+    void listLabel(const Content::ListLabel&) override { ++events; }
+    void checkBox(bool, const Content::CharProps&) override { ++events; }
     void endParagraph(const Content::ParaProps&, Content::ParagraphEnd) override { ++events; }
 };
 

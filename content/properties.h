@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHashFunctions>
+#include <QString>
 #include <QtGlobal>
 #include <array>
 #include <cstdint>
@@ -88,6 +89,11 @@ struct ParaProps {
     int lineSpacing = 0; // 0 single; above 0 at least, below 0 exactly that many twips
     bool lineMultiple = false; // lineSpacing is in 240ths of a line instead
     bool inTable = false;
+    // Its place in a list: the list override (\ls, 0 none) and level, or a \pn numbering (a
+    // number the reader gave it, 0 none).
+    int list = 0;
+    int listLevel = 0;
+    int pn = 0;
     Shading shading; // behind the paragraph
     Border borderTop, borderLeft, borderBottom, borderRight;
 
@@ -115,6 +121,23 @@ struct ParaProps {
     // How many tables deep the paragraph lies.
     int tableLevel() const { return inTable ? qMax(1, nesting) : (nesting > 0 ? nesting : 0); }
     bool operator==(const ParaProps&) const = default;
+};
+
+// The number or bullet of a paragraph in a list, as its list level or numbering asks for it. The
+// file may carry the label as text of its own (\listtext): those characters, at the start of the
+// paragraph, are then the label, and `text` is empty. Otherwise `text` is the label worked out
+// from the lists, which is drawn and is no part of the document's text.
+struct ListLabel {
+    enum Align : std::uint8_t { Left, Center, Right }; // about the first line's indent
+    enum Follow : std::uint8_t { Tab, Space, Nothing }; // what parts the label from the text
+    QString text;
+    int fileLength = 0; // characters of the file's own label, the tab after it included
+    int font = -1; // the label's own font, -1 for that of the paragraph's text
+    int textFrom = 0; // twips from the margin: the text after a worked-out label starts no nearer
+    Align align = Left;
+    Follow follow = Tab;
+
+    bool operator==(const ListLabel&) const = default;
 };
 
 } // namespace Content

@@ -80,6 +80,9 @@ namespace {
         add("slmult", p.lineMultiple);
         add("intbl", p.inTable);
         add("itap", p.nesting);
+        add("ls", p.list);
+        add("ilvl", p.listLevel);
+        add("pn", p.pn);
         for (int i = 0; i < p.tabCount; ++i) {
             static const char* const kinds[] = { "tx", "tqr-tx", "tqc-tx", "tqdec-tx" };
             add(kinds[p.tabKinds[size_t(i)]], p.tabPositions[size_t(i)]);
@@ -174,6 +177,23 @@ void Recorder::rowDefinition(const RowDef& row)
     Event e;
     e.kind = Event::Row;
     e.row = row;
+    m_events.push_back(std::move(e));
+}
+
+void Recorder::listLabel(const ListLabel& label)
+{
+    Event e;
+    e.kind = Event::Label;
+    e.label = label;
+    m_events.push_back(std::move(e));
+}
+
+void Recorder::checkBox(bool checked, const CharProps& chars)
+{
+    Event e;
+    e.kind = Event::CheckBox;
+    e.checked = checked;
+    e.chars = chars;
     m_events.push_back(std::move(e));
 }
 
@@ -284,6 +304,18 @@ QString Recorder::describe(const Event& e)
             edges << QString::number(cell.rightEdge);
         return QStringLiteral("rowdef left=%1 cells=%2").arg(e.row.rowLeft).arg(edges.join(u','));
     }
+    case Event::Label: {
+        static const char* const aligns[] = { "left", "center", "right" };
+        static const char* const follows[] = { "tab", "space", "nothing" };
+        return QStringLiteral("label %1 file=%2 f%3 from=%4 %5 %6")
+            .arg(quoted(e.label.text))
+            .arg(e.label.fileLength)
+            .arg(e.label.font)
+            .arg(e.label.textFrom)
+            .arg(QLatin1String(aligns[e.label.align]), QLatin1String(follows[e.label.follow]));
+    }
+    case Event::CheckBox:
+        return QLatin1String(e.checked ? "checkbox checked" : "checkbox unchecked");
     case Event::End: {
         const QString words = paraWords(e.para);
         return QLatin1String(endName(e.end)) + (words.isEmpty() ? QString() : u' ' + words);

@@ -13,10 +13,21 @@ namespace Content {
 class Recorder : public Sink {
 public:
     struct Event {
-        enum Kind : std::uint8_t { Font, DefaultFont, Colors, DefaultTab, Text, Picture, Row, End };
+        enum Kind : std::uint8_t {
+            Font,
+            DefaultFont,
+            Colors,
+            DefaultTab,
+            Text,
+            Picture,
+            Row,
+            End,
+            Label,
+            CheckBox
+        };
         Kind kind = Text;
         QString text; // Text; the name of a Font
-        CharProps chars; // Text
+        CharProps chars; // Text, CheckBox
         ParaProps para; // End
         ParagraphEnd end = ParagraphEnd::Paragraph; // End
         int number = 0; // Font, DefaultFont: the font's number; DefaultTab: twips
@@ -24,6 +35,8 @@ public:
         std::vector<ColorEntry> colors; // Colors
         Content::Picture picture; // Picture
         RowDef row; // Row
+        ListLabel label; // Label
+        bool checked = false; // CheckBox
     };
 
     void font(int number, const FontEntry& entry) override;
@@ -33,6 +46,8 @@ public:
     void text(QStringView text, const CharProps& chars) override;
     void picture(const Content::Picture& picture) override;
     void rowDefinition(const RowDef& row) override;
+    void listLabel(const ListLabel& label) override;
+    void checkBox(bool checked, const CharProps& chars) override;
     void endParagraph(const ParaProps& para, ParagraphEnd end) override;
 
     const std::vector<Event>& events() const { return m_events; }

@@ -32,6 +32,10 @@ public:
     virtual void text(QStringView text, const CharProps& chars) = 0;
     virtual void picture(const Picture& picture) = 0;
     virtual void rowDefinition(const RowDef& row) = 0;
+    // The paragraph about to end is an item of a list, with this label.
+    virtual void listLabel(const ListLabel& label) = 0;
+    // A check box (a form field) stands here, between the text before and after it.
+    virtual void checkBox(bool checked, const CharProps& chars) = 0;
     // The text given since the last end is one paragraph with these properties.
     virtual void endParagraph(const ParaProps& para, ParagraphEnd end) = 0;
 };

@@ -17,6 +17,27 @@ void SymbolField::startCode(std::int64_t depth)
 {
     m_code.clear();
     m_codeDepth = depth;
+    m_formType = m_formResult = -1;
+    m_formDefault = 0;
+}
+
+void SymbolField::formFieldProperty(Keyword word, int param)
+{
+    if (word == Keyword::FormFieldType)
+        m_formType = param;
+    else if (word == Keyword::FormFieldResult)
+        m_formResult = param;
+    else if (word == Keyword::FormFieldDefault)
+        m_formDefault = param;
+}
+
+int SymbolField::checkBoxEnded() const
+{
+    if (!m_checkBox || m_shown)
+        return -1;
+    // A result of 25 is none: the box shows its default.
+    const int result = m_formResult >= 0 && m_formResult != 25 ? m_formResult : m_formDefault;
+    return result != 0 ? 1 : 0;
 }
 
 void SymbolField::codeText(QByteArrayView bytes)
@@ -32,6 +53,13 @@ void SymbolField::codeEnded(Content::SymbolFace face)
     // SYMBOL number [\f "face"] [\a | \j | \u] [\s size] [\h]
     const QString code = QString::fromLatin1(m_code).simplified();
     m_code.clear();
+    if (code.startsWith(QLatin1String("FORMCHECKBOX"), Qt::CaseInsensitive)
+        && (m_formType < 0 || m_formType == 1)) {
+        m_checkBox = true;
+        m_fieldDepth = depth - 1;
+        m_shown = false;
+        return;
+    }
     if (!code.startsWith(QLatin1String("SYMBOL "), Qt::CaseInsensitive))
         return;
     const QStringList parts = code.split(u' ');
@@ -68,6 +96,7 @@ char32_t SymbolField::fieldEnded()
     const char32_t c = m_shown ? 0 : m_symbol;
     m_fieldDepth = -1;
     m_symbol = 0;
+    m_checkBox = false;
     return c;
 }
 

@@ -208,7 +208,34 @@ namespace {
         case Keyword::PnText:
         case Keyword::SkippedDestination:
         case Keyword::TextDestination:
+        case Keyword::ListTable:
+        case Keyword::List:
+        case Keyword::ListLevel:
+        case Keyword::ListOverride:
+        case Keyword::LevelText:
+        case Keyword::LevelNumbers:
+        case Keyword::PnGroup:
+        case Keyword::PnTextBefore:
+        case Keyword::PnTextAfter:
+        case Keyword::FormField:
             return WordKind::Destination;
+        case Keyword::ListId:
+        case Keyword::LevelFormat:
+        case Keyword::LevelAlign:
+        case Keyword::LevelStart:
+        case Keyword::LevelFollow:
+        case Keyword::ListNumber:
+        case Keyword::ListLevelNumber:
+        case Keyword::PnLevel:
+        case Keyword::PnFormat:
+        case Keyword::PnStart:
+        case Keyword::PnFont:
+        case Keyword::PnIndent:
+        case Keyword::PnAlign:
+        case Keyword::FormFieldType:
+        case Keyword::FormFieldResult:
+        case Keyword::FormFieldDefault:
+            return WordKind::List;
         default: // unknown words; setters and characters are given their kind with their entry
             break;
         }
@@ -448,16 +475,57 @@ namespace {
             for (const char* name :
                 { "stylesheet", "info", "header", "headerl", "headerr", "headerf", "footer",
                     "footerl", "footerr", "footerf", "footnote", "annotation", "atnid", "atnauthor",
-                    "xe", "tc", "txe", "pn", "pntxta", "pntxtb", "listtable", "listoverridetable",
-                    "revtbl", "rsidtbl", "generator", "filetbl", "objdata", "objclass", "objname",
-                    "nonshppict", "bkmkstart", "bkmkend", "template", "docvar", "userprops",
-                    "themedata", "colorschememapping", "datastore", "latentstyles", "fchars",
-                    "lchars", "ftnsep", "ftnsepc", "ftncn", "aftnsep", "aftnsepc", "aftncn",
-                    "pgdsctbl", "xmlnstbl", "private", "author", "operator", "title", "subject",
-                    "keywords", "comment", "doccomm", "company", "category", "buptim", "creatim",
-                    "revtim", "printim", "hlinkbase", "panose", "fontemb", "fontfile", "blipuid",
-                    "picprop", "mmathPr", "listpicture", "background", "formfield", "datafield" })
+                    "xe", "tc", "txe", "revtbl", "rsidtbl", "generator", "filetbl", "objdata",
+                    "objclass", "objname", "nonshppict", "bkmkstart", "bkmkend", "template",
+                    "docvar", "userprops", "themedata", "colorschememapping", "datastore",
+                    "latentstyles", "fchars", "lchars", "ftnsep", "ftnsepc", "ftncn", "aftnsep",
+                    "aftnsepc", "aftncn", "pgdsctbl", "xmlnstbl", "private", "author", "operator",
+                    "title", "subject", "keywords", "comment", "doccomm", "company", "category",
+                    "buptim", "creatim", "revtim", "printim", "hlinkbase", "panose", "fontemb",
+                    "fontfile", "blipuid", "picprop", "mmathPr", "listpicture", "background",
+                    "datafield", "lfolevel", "listname", "pnseclvl" })
                 word(name, Keyword::SkippedDestination);
+
+            // Lists and paragraph numbering
+            for (const char* name : { "listtable", "listoverridetable" })
+                word(name, Keyword::ListTable);
+            word("list", Keyword::List);
+            word("listlevel", Keyword::ListLevel);
+            word("listoverride", Keyword::ListOverride);
+            word("leveltext", Keyword::LevelText);
+            word("levelnumbers", Keyword::LevelNumbers);
+            word("pn", Keyword::PnGroup);
+            word("pntxtb", Keyword::PnTextBefore);
+            word("pntxta", Keyword::PnTextAfter);
+            word("formfield", Keyword::FormField);
+            word("listid", Keyword::ListId);
+            for (const char* name : { "levelnfc", "levelnfcn" })
+                word(name, Keyword::LevelFormat);
+            for (const char* name : { "leveljc", "leveljcn" })
+                word(name, Keyword::LevelAlign);
+            word("levelstartat", Keyword::LevelStart);
+            word("levelfollow", Keyword::LevelFollow);
+            word("ls", Keyword::ListNumber);
+            word("ilvl", Keyword::ListLevelNumber);
+            using P = PnLevelKind;
+            coded("pnlvl", Keyword::PnLevel, P::Outline);
+            coded("pnlvlblt", Keyword::PnLevel, P::Bullet);
+            coded("pnlvlbody", Keyword::PnLevel, P::Body);
+            coded("pnlvlcont", Keyword::PnLevel, P::Continued);
+            // The number formats of list levels: 0 decimal, 1 and 2 roman, 3 and 4 letters.
+            for (const auto& [name, format] :
+                { std::pair { "pndec", 0 }, { "pnucrm", 1 }, { "pnlcrm", 2 }, { "pnucltr", 3 },
+                    { "pnlcltr", 4 }, { "pnord", 0 }, { "pncard", 0 }, { "pnordt", 0 } })
+                coded(name, Keyword::PnFormat, format);
+            word("pnstart", Keyword::PnStart);
+            word("pnf", Keyword::PnFont);
+            word("pnindent", Keyword::PnIndent);
+            coded("pnql", Keyword::PnAlign, Content::ListLabel::Left);
+            coded("pnqc", Keyword::PnAlign, Content::ListLabel::Center);
+            coded("pnqr", Keyword::PnAlign, Content::ListLabel::Right);
+            word("fftype", Keyword::FormFieldType);
+            word("ffres", Keyword::FormFieldResult);
+            word("ffdefres", Keyword::FormFieldDefault);
 
             // Picture properties
             word("pngblip", Keyword::PngBlip);
@@ -477,7 +545,7 @@ namespace {
                 if (info.kind == WordKind::Ignored)
                     info.kind = kindOf(info.word);
             t.max_load_factor(0.5f);
-            t.rehash(t.size() * 2);
+            t.rehash(t.size() * 4);
             return t;
         }();
         return words;
@@ -509,6 +577,9 @@ bool readsIgnorable(Keyword word)
     case Keyword::AltFontName:
     case Keyword::ColorTable:
     case Keyword::Picture:
+    case Keyword::ListTable:
+    case Keyword::PnGroup:
+    case Keyword::FormField:
         return true;
     default:
         return false;

@@ -80,6 +80,17 @@ enum class Keyword : std::uint8_t {
     ShapeResult, // \shprslt
     ListText,
     PnText,
+    // The list tables and old-style paragraph numbering (\pn), and a field's form data
+    ListTable, // \listtable, \listoverridetable
+    List, // \list
+    ListLevel, // \listlevel
+    ListOverride, // \listoverride
+    LevelText, // \leveltext
+    LevelNumbers, // \levelnumbers
+    PnGroup, // \pn
+    PnTextBefore, // \pntxtb
+    PnTextAfter, // \pntxta
+    FormField, // \formfield
     SkippedDestination,
     TextDestination, // a destination whose text is shown (\fldrslt, \result, \shprslt, ...)
     // Picture properties
@@ -93,7 +104,29 @@ enum class Keyword : std::uint8_t {
     PicScaleY,
     PicWidth,
     PicHeight,
+    // Numbering: of a list level, of a list override, of a paragraph (\ls, \ilvl) and of \pn;
+    // KeywordInfo::value says what a coded word sets
+    ListId,
+    LevelFormat, // \levelnfc, \levelnfcn
+    LevelAlign, // \leveljc, \leveljcn
+    LevelStart, // \levelstartat
+    LevelFollow, // \levelfollow
+    ListNumber, // \ls
+    ListLevelNumber, // \ilvl
+    PnLevel, // \pnlvlN, \pnlvlblt, \pnlvlbody, \pnlvlcont: value a PnLevelKind
+    PnFormat, // \pndec, \pnucrm, ...: value a list level's number format
+    PnStart,
+    PnFont,
+    PnIndent, // \pnindent
+    PnAlign, // \pnql, \pnqc, \pnqr: value a Content::ListLabel::Align
+    FormFieldType, // \fftype
+    FormFieldResult, // \ffres
+    FormFieldDefault, // \ffdefres
 };
+
+// What a \pn group numbers: a level of an outline, a bulleted or a simply numbered paragraph, or
+// one that goes on from the paragraph before without a number of its own.
+enum class PnLevelKind : std::uint8_t { Outline, Bullet, Body, Continued };
 
 // The side a border word is for: a cell's own, the row's, or one outside tables (paragraph and
 // character borders), which takes the border words that follow away from the table.
@@ -139,6 +172,7 @@ enum class WordKind : std::uint8_t {
     Note,
     Picture,
     Destination,
+    List, // list tables and paragraph numbering, form fields
 };
 
 // What a control word does to the formatting of its group, given its parameter (hasParam false

@@ -6,6 +6,7 @@
 #include "rtf/rtffield.h"
 #include "rtf/rtffonttable.h"
 #include "rtf/rtfkeywords.h"
+#include "rtf/rtflists.h"
 #include "rtf/rtfnotes.h"
 #include "rtf/rtfpicture.h"
 #include "rtf/rtfrowdefinition.h"
@@ -32,6 +33,7 @@ namespace {
             , m_sink(sink)
             , m_text(sink, &m_field)
             , m_fonts(&m_text.decoder())
+            , m_lists(&m_fonts, &m_text.decoder())
         {
         }
 
@@ -67,12 +69,17 @@ namespace {
         void borderWord(Keyword word, int param, std::uint8_t value);
         void noteMark();
         void fieldEnded();
+        // Words of the lists, of paragraphs' place in them and of form fields.
+        void listWord(Keyword word, int param, std::uint8_t value);
+        // Hands on the label of the paragraph that ends, if it is an item of a list.
+        void handLabel(const Content::ParaProps& para);
 
         Tokenizer m_tokens;
         Content::Sink* m_sink;
         GroupStack m_stack;
         TextBuffer m_text;
         FontTable m_fonts;
+        Lists m_lists;
         ColorTable m_colors;
         RowDefinition m_row;
         NoteMarks m_notes;
@@ -85,6 +92,7 @@ namespace {
         bool m_groupJustStarted = false;
         bool m_finished = false;
         bool m_sawListText = false; // \pntext is then a second copy of the label
+        FileLabel m_fileLabel;
         std::int64_t m_fontTableDepth = -1;
         // The paragraph sides the border words that follow are for; none for a table's.
         BorderSide m_paragraphSide = BorderSide::Other;
@@ -157,6 +165,9 @@ namespace {
         m_text.endDanglingSurrogate(state());
         if (m_fontTableDepth >= 0)
             m_fonts.finish(m_sink);
+        // The last paragraph, when it holds anything, is an item like any other.
+        if (m_fileLabel.paragraphHasAny(m_text.handed()))
+            handLabel(lastParagraph);
         m_sink->endParagraph(lastParagraph, ParagraphEnd::Document);
     }
 
@@ -175,7 +186,11 @@ namespace {
         if (m_field.endsField(m_stack.depth()))
             fieldEnded();
         m_shape.groupEnded(m_stack.depth());
+        m_fileLabel.groupEnded(m_stack.depth(), m_text.handed());
+        const int pn = m_lists.groupEnded(m_stack.depth());
         m_stack.pop();
+        if (pn > 0)
+            state().para.pn = pn;
     }
 
     void Reader::endDestination(Destination ended)
@@ -272,11 +287,28 @@ namespace {
         case Keyword::ListText:
             m_sawListText = true;
             destination = Destination::Text;
-            return;
+            return m_fileLabel.starts(m_stack.depth(), m_text.handed());
         case Keyword::PnText:
             if (m_sawListText)
                 return skipGroup();
             destination = Destination::Text;
+            return m_fileLabel.starts(m_stack.depth(), m_text.handed());
+        case Keyword::ListTable:
+        case Keyword::List:
+        case Keyword::ListLevel:
+        case Keyword::ListOverride:
+        case Keyword::LevelText:
+        case Keyword::LevelNumbers:
+        case Keyword::PnGroup:
+        case Keyword::PnTextBefore:
+        case Keyword::PnTextAfter:
+            if (!m_lists.enter(word, m_stack.depth(), &destination))
+                return skipGroup();
+            return;
+        case Keyword::FormField:
+            if (destination != Destination::FieldInstruction)
+                return skipGroup();
+            destination = Destination::FormField;
             return;
         default:
             destination = Destination::Text;
@@ -309,7 +341,12 @@ namespace {
         case Destination::ShapeName:
             m_shape.nameText(bytes);
             return;
+        case Destination::NumberingText:
+            m_lists.text(bytes);
+            return;
         case Destination::ShapeProperties:
+        case Destination::Numbering:
+        case Destination::FormField:
             return;
         }
     }
@@ -325,12 +362,16 @@ namespace {
             m_fonts.text(QByteArrayView(&c, 1));
         else if (d == Destination::FieldInstruction)
             m_field.codeText(QByteArrayView(&c, 1));
+        else if (d == Destination::NumberingText)
+            m_lists.text(QByteArrayView(&c, 1));
     }
 
     void Reader::character(char16_t c)
     {
         if (inText())
             m_text.addCharacter(c, state());
+        else if (state().destination == Destination::NumberingText)
+            m_lists.character(c);
     }
 
     void Reader::endParagraph(ParagraphEnd end)
@@ -339,7 +380,20 @@ namespace {
             return;
         m_text.flush(state());
         m_text.endDanglingSurrogate(state());
+        handLabel(state().para);
         m_sink->endParagraph(state().para, end);
+    }
+
+    void Reader::handLabel(const Content::ParaProps& para)
+    {
+        const FileLabel::Taken own = m_fileLabel.paragraphEnds(m_text.handed());
+        if (!own.present && para.list <= 0 && para.pn <= 0)
+            return m_lists.unnumberedParagraph(); // most paragraphs: no list, no label
+        Content::ListLabel label;
+        if (m_lists.endParagraph(para, own.present, &label)) {
+            label.fileLength = own.length;
+            m_sink->listLabel(label);
+        }
     }
 
     void Reader::controlSymbol(unsigned char symbol)
@@ -411,7 +465,25 @@ namespace {
             return;
         case WordKind::Destination:
             return enterDestination(info.word);
+        case WordKind::List:
+            return listWord(info.word, token.param, info.value);
         }
+    }
+
+    void Reader::listWord(Keyword word, int param, std::uint8_t value)
+    {
+        switch (state().destination) {
+        case Destination::Numbering:
+            return m_lists.property(word, param, value);
+        case Destination::FormField:
+            return m_field.formFieldProperty(word, param);
+        default:
+            break;
+        }
+        if (word == Keyword::ListNumber)
+            state().para.list = qMax(0, param);
+        else if (word == Keyword::ListLevelNumber)
+            state().para.listLevel = qBound(0, param, Lists::Levels - 1);
     }
 
     void Reader::textWord(const KeywordInfo& info, const Token& token)
@@ -481,6 +553,8 @@ namespace {
         case Keyword::Font:
             if (s.destination == Destination::FontTable)
                 return m_fonts.beginEntry(param);
+            if (s.destination == Destination::Numbering)
+                m_lists.levelFont(param);
             return setFont(param);
         case Keyword::DefaultFont:
             m_defaultFont = param;
@@ -498,6 +572,7 @@ namespace {
         m_documentCodePage = codePage;
         m_text.setDocumentCodePage(codePage);
         m_fonts.setDocumentCodePage(codePage);
+        m_lists.setDocumentCodePage(codePage);
     }
 
     void Reader::setFont(int number)
@@ -535,6 +610,9 @@ namespace {
     void Reader::fieldEnded()
     {
         m_text.flush(state());
+        const int box = m_field.checkBoxEnded();
+        if (box >= 0 && inText())
+            m_sink->checkBox(box > 0, state().chars);
         const char32_t c = m_field.fieldEnded();
         if (c == 0 || !inText())
             return;

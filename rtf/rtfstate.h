@@ -19,6 +19,9 @@ enum class Destination : std::uint8_t {
     FieldInstruction, // the code of a field (\fldinst)
     ShapeProperties, // {\*\shpinst ...}: not shown, but a picture in it may be
     ShapeName, // {\sn ...} of a shape's property
+    Numbering, // the list tables and \pn groups: their words, no text
+    NumberingText, // \leveltext, \levelnumbers, \pntxtb, \pntxta
+    FormField, // {\*\formfield ...} in a field's code
 };
 
 // Everything a group saves and its end restores.

@@ -94,6 +94,7 @@ void TextBuffer::hand(QStringView text, const GroupState& state)
     if (!isShown(state))
         return;
     m_field->resultShown();
+    m_handed += text.size();
     m_sink->text(text, state.chars);
 }
 

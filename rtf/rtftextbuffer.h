@@ -40,6 +40,8 @@ public:
     void endDanglingSurrogate(const GroupState& state);
     // True while a lead byte waits for its second byte.
     bool waitsForTrailByte() const { return m_waitingForTrailByte; }
+    // How many characters have been handed on so far.
+    qint64 handed() const { return m_handed; }
 
 private:
     int codePageOf(const GroupState& state) const
@@ -58,6 +60,7 @@ private:
     char16_t m_highSurrogate = 0;
     QString m_decoded;
     QString m_mapped;
+    qint64 m_handed = 0;
 };
 
 } // namespace Rtf

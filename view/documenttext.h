@@ -28,6 +28,18 @@ inline constexpr char HasParagraphBorders[] = "glimmerHasParagraphBorders";
 // the text engine's single line.
 constexpr int ExtraUnderline = QTextFormat::UserProperty + 4;
 inline constexpr char HasExtraUnderlines[] = "glimmerHasExtraUnderlines";
+// A block property: the label of a list item that the file does not carry as text, drawn in
+// front of its first line: a QVariantList of the text, the QFont, the QColor (invalid for the
+// view's text colour) and the label's left edge from the first line's start, in pixels.
+constexpr int ListLabel = QTextFormat::UserProperty + 5;
+// A check box drawn in front of the block's first line (a block property), or after the
+// character that has this property (a character property, its letter spacing the room the box
+// takes): a QVariantList of whether it is checked, its side and the gap around it, in pixels.
+constexpr int CheckBox = QTextFormat::UserProperty + 6;
+// A block property: some character of the block has CheckBox.
+constexpr int HasCheckBoxes = QTextFormat::UserProperty + 7;
+// A document property: some block has ListLabel, CheckBox or HasCheckBoxes.
+inline constexpr char HasListMarks[] = "glimmerHasListMarks";
 // A document property: some block of the document has TabLeaders.
 inline constexpr char HasTabLeaders[] = "glimmerHasTabLeaders";
 // A document property: some block of the document has EndsAtSpace.

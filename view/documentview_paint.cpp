@@ -1,6 +1,7 @@
 // What RTF documents draw that the text engine cannot: tab leaders, the dots (or lines) a tab
-// draws up to its stop as tables of contents have them, and the borders of paragraphs. They are
-// painted over the text here; the document holds only its text, as the file does.
+// draws up to its stop as tables of contents have them, the borders of paragraphs, the labels of
+// list items whose files carry none as text, and the check boxes of forms. They are painted over
+// the text here; the document holds only its text, as the file does.
 #include "content/properties.h"
 #include "view/documenttext.h"
 #include "view/documentview.h"
@@ -159,6 +160,70 @@ void drawExtraUnderlines(QPainter& painter, const QTextBlock& block, const QPoin
     }
 }
 
+// A form's check box in the room left for it from x on, standing on the baseline.
+void drawCheckBox(
+    QPainter& painter, const QVariantList& box, qreal x, qreal baseline, const QColor& color)
+{
+    if (box.size() < 3)
+        return;
+    const qreal side = box[1].toReal();
+    const qreal gap = box[2].toReal();
+    const QRectF square(x + gap + 0.5, baseline - side + 0.5, side - 1, side - 1);
+    painter.setPen(QPen(color, 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(square);
+    if (box[0].toBool()) {
+        painter.drawLine(square.topLeft(), square.bottomRight());
+        painter.drawLine(square.topRight(), square.bottomLeft());
+    }
+}
+
+qreal roomOf(const QVariantList& box)
+{
+    return box.size() < 3 ? 0 : box[1].toReal() + 2 * box[2].toReal();
+}
+
+// The label of a list item and a check box in front of the first line, and the check boxes after
+// the characters that have them.
+void drawListMarks(
+    QPainter& painter, const QTextBlock& block, const QPointF& origin, const QColor& text)
+{
+    const QTextLayout* layout = block.layout();
+    const QTextBlockFormat format = block.blockFormat();
+    const QTextLine first = layout->lineAt(0);
+    const qreal start = origin.x() + first.cursorToX(0);
+    const qreal baseline = origin.y() + first.y() + first.ascent();
+    const QVariantList label = format.property(DocumentText::ListLabel).toList();
+    if (label.size() >= 4) {
+        const QColor color = label[2].value<QColor>();
+        painter.setPen(color.isValid() ? color : text);
+        painter.setFont(label[1].value<QFont>());
+        painter.drawText(QPointF(start + label[3].toReal(), baseline), label[0].toString());
+    }
+    const QVariantList box = format.property(DocumentText::CheckBox).toList();
+    if (!box.isEmpty())
+        drawCheckBox(painter, box, start - roomOf(box), baseline, text);
+    if (!format.boolProperty(DocumentText::HasCheckBoxes))
+        return;
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        const QTextCharFormat chars = fragment.charFormat();
+        const QVariantList after = chars.property(DocumentText::CheckBox).toList();
+        if (after.isEmpty())
+            continue;
+        const QColor color
+            = chars.foreground().style() == Qt::NoBrush ? text : chars.foreground().color();
+        for (int i = fragment.position(); i < fragment.position() + fragment.length(); ++i) {
+            const int at = i - block.position();
+            const QTextLine line = layout->lineForTextPosition(at);
+            if (!line.isValid())
+                continue;
+            drawCheckBox(painter, after, origin.x() + line.cursorToX(at + 1) - roomOf(after),
+                origin.y() + line.y() + line.ascent(), color);
+        }
+    }
+}
+
 BoxJoins boxJoins(const QTextBlock& block, const QVariantList& borders, const QPointF& offset)
 {
     BoxJoins joins;
@@ -184,7 +249,8 @@ void DocumentView::paintEvent(QPaintEvent* event)
     const QTextDocument* doc = document();
     if (doc->property(DocumentText::HasTabLeaders).toBool()
         || doc->property(DocumentText::HasParagraphBorders).toBool()
-        || doc->property(DocumentText::HasExtraUnderlines).toBool())
+        || doc->property(DocumentText::HasExtraUnderlines).toBool()
+        || doc->property(DocumentText::HasListMarks).toBool())
         paintDecorations(event->rect());
 }
 
@@ -203,6 +269,10 @@ void DocumentView::paintDecorations(const QRect& area)
         if (layout && document()->property(DocumentText::HasExtraUnderlines).toBool())
             drawExtraUnderlines(painter, block, layout->position() + offset,
                 palette().color(QPalette::Text), document()->defaultFont());
+        if (layout && layout->lineCount() > 0
+            && document()->property(DocumentText::HasListMarks).toBool())
+            drawListMarks(
+                painter, block, layout->position() + offset, palette().color(QPalette::Text));
         if (!borders.isEmpty() && layout)
             drawBorders(painter, borders,
                 layout->boundingRect().translated(layout->position() + offset),

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "content/sink.h"
+#include "view/paragraphmarks.h"
 #include "view/picturedecoder.h"
 #include "view/textformats.h"
 
@@ -35,6 +36,8 @@ public:
         m_rowDef = row;
         m_rowDefFresh = true;
     }
+    void listLabel(const Content::ListLabel& label) override { m_marks.setLabel(label); }
+    void checkBox(bool checked, const Content::CharProps& chars) override;
     void endParagraph(const Content::ParaProps& para, Content::ParagraphEnd end) override;
 
     // What the document asks of the layout once written: its default tab stop distance (twips)
@@ -73,6 +76,10 @@ private:
     // measure a line of its largest text.
     QTextBlockFormat paragraphFormat(const Content::ParaProps& para);
     qreal singleLineOf(const Content::CharProps& chars);
+    // The block format with the paragraph's list label and check boxes placed.
+    QTextBlockFormat markedFormat(const Content::ParaProps& para, QTextBlockFormat format);
+    // Inserts a run of text, with room for the check boxes that follow its characters.
+    void insertRun(const Run& run);
     void closeTablesTo(int level);
     void keepSpaceAfterTable(const Content::ParaProps& para, End end);
     void openTablesTo(int level);
@@ -90,6 +97,8 @@ private:
     // Whether the row beginning in the outermost table has other edges than the row before: it
     // then begins a table of its own, laid out on its own columns.
     bool beginsOtherColumns() const;
+    // A row's left edge and its cells' right edges.
+    static std::vector<int> edgesOf(const Content::RowDef& row);
     void placeTable(QTextTableFormat& format) const;
     void writeRuns();
     // Borders, widths and merges of the row just ended, from its definition.
@@ -99,6 +108,7 @@ private:
     void mergeCells(OpenTable& table);
 
     TextFormats m_formats;
+    ParagraphMarks m_marks { &m_formats };
     PictureDecoder m_pictures;
     QTextCursor m_cursor;
     QString m_text;

@@ -419,11 +419,42 @@ void TextFormats::setBorders(QTextBlockFormat& f, const ParaProps& s) const
     m_madeBorders = true;
 }
 
-void TextFormats::setTabs(QTextBlockFormat& f, const ParaProps& s) const
+void TextFormats::shiftFirstLine(QTextBlockFormat& f, const ParaProps& para, qreal shift) const
+{
+    if (shift == 0)
+        return;
+    f.setTextIndent(f.textIndent() + shift);
+    setTabs(f, para, shift);
+}
+
+qreal TextFormats::nextStopAfter(const ParaProps& s, qreal x) const
+{
+    constexpr int pageWidth = LayoutBudget::MaxTwips;
+    const int indent = qBound(0, s.leftIndent, pageWidth);
+    const int origin = qBound(0, indent + qBound(-pageWidth, s.firstIndent, pageWidth), pageWidth);
+    qreal best = -1;
+    const auto consider = [&](int at) {
+        const qreal stop = Units::px(at);
+        if (stop > x + 0.01 && (best < 0 || stop < best))
+            best = stop;
+    };
+    if (indent > origin)
+        consider(indent);
+    for (int i = 0; i < s.tabCount; ++i) {
+        if (s.tabPositions[i] > origin && s.tabPositions[i] <= pageWidth)
+            consider(s.tabPositions[i]);
+    }
+    if (best >= 0)
+        return best;
+    const int past = qBound(0, int(x * Units::TwipsPerPixel), pageWidth);
+    return Units::px((past / m_defaultTab + 1) * m_defaultTab);
+}
+
+void TextFormats::setTabs(QTextBlockFormat& f, const ParaProps& s, qreal shift) const
 {
     // Stops are measured from the margin, the view's from where the paragraph's first line
-    // starts (its indents). After the paragraph's own stops come the document's default ones, as
-    // far as a wide page reaches.
+    // starts (its indents, and the shift of a line moved for a list's label). After the
+    // paragraph's own stops come the document's default ones, as far as a wide page reaches.
     constexpr int pageWidth = LayoutBudget::MaxTwips;
     constexpr int defaultStopsEnd = LayoutBudget::DefaultTabsEnd;
     const int indent = qBound(0, s.leftIndent, pageWidth);
@@ -468,6 +499,13 @@ void TextFormats::setTabs(QTextBlockFormat& f, const ParaProps& s) const
     for (int at = (last / m_defaultTab + 1) * m_defaultTab; at <= defaultStopsEnd;
          at += m_defaultTab)
         tabs.append(QTextOption::Tab(Units::px(at - origin), QTextOption::LeftTab));
+    if (shift != 0) {
+        for (QTextOption::Tab& tab : tabs)
+            tab.position -= shift;
+        for (QVariant& leader : leaders)
+            leader = QPointF(leader.toPointF().x() - shift, leader.toPointF().y());
+        tabs.removeIf([](const QTextOption::Tab& tab) { return tab.position <= 0; });
+    }
     f.setTabPositions(tabs);
     if (!leaders.isEmpty()) {
         f.setProperty(DocumentText::TabLeaders, leaders);

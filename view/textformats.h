@@ -32,12 +32,19 @@ public:
     QColor shade(const Content::Shading& shading) const;
     QTextCharFormat charFormat(const Content::CharProps& chars);
     QTextBlockFormat blockFormat(const Content::ParaProps& para);
+    // Moves the first line of a paragraph's format by shift pixels, its tab stops staying where
+    // they are on the page.
+    void shiftFirstLine(
+        QTextBlockFormat& format, const Content::ParaProps& para, qreal shift) const;
+    // Where a tab reaching past x (pixels from the margin) on the first line stops: the hanging
+    // indent, the paragraph's own stops and then the document's.
+    qreal nextStopAfter(const Content::ParaProps& para, qreal x) const;
 
 private:
     // The face of a run: the font table's face resolved the way the system resolves any face
     // that is not installed, never the view's DOS face unless the run asks for that face.
     void setFace(QTextCharFormat& format, const Content::CharProps& chars) const;
-    void setTabs(QTextBlockFormat& format, const Content::ParaProps& para) const;
+    void setTabs(QTextBlockFormat& format, const Content::ParaProps& para, qreal shift = 0) const;
     // Raised or lowered, scaled and spaced characters.
     static void setPlacement(QTextCharFormat& format, const Content::CharProps& chars);
     void setBorders(QTextBlockFormat& format, const Content::ParaProps& para) const;
