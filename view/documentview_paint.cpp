@@ -19,9 +19,9 @@ using Leader = Content::ParaProps::TabLeader;
 
 // The leader of the stop a tab starting at x (from the line's start) reaches: the first stop
 // past it.
-Leader leaderAt(const QTextBlockFormat& format, const QVariantList& leaders, qreal x)
+Leader leaderAt(const QList<QTextOption::Tab>& stops, const QVariantList& leaders, qreal x)
 {
-    for (const QTextOption::Tab& tab : format.tabPositions()) {
+    for (const QTextOption::Tab& tab : stops) {
         if (tab.position <= x + 0.5)
             continue;
         for (const QVariant& leader : leaders) {
@@ -281,10 +281,12 @@ void DocumentView::paintDecorations(const QRect& area)
         if (!leaders.isEmpty() && layout && layout->lineCount() > 0) {
             const QString text = block.text();
             const QPointF origin = layout->position() + offset;
+            // Read once a paragraph: the format hands out a new list at every call.
+            const QList<QTextOption::Tab> stops = format.tabPositions();
             for (qsizetype i = text.indexOf(u'\t'); i >= 0; i = text.indexOf(u'\t', i + 1)) {
                 const QTextLine line = layout->lineForTextPosition(int(i));
                 const qreal from = line.cursorToX(int(i));
-                const Leader leader = leaderAt(format, leaders, from - line.x());
+                const Leader leader = leaderAt(stops, leaders, from - line.x());
                 if (leader == Leader::NoLeader)
                     continue;
                 QTextCursor at(block);

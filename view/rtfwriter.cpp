@@ -156,7 +156,10 @@ QTextBlockFormat RtfWriter::paragraphFormat(const ParaProps& para)
     if (line <= 0)
         return format;
     if (para.lineMultiple && para.lineSpacing != 0)
-        line *= qBound(1, qAbs(para.lineSpacing), MaxLineMultiple * 240) / 240.0;
+        line *= qBound(1,
+                    qAbs(qBound(-MaxLineMultiple * 240, para.lineSpacing, MaxLineMultiple * 240)),
+                    MaxLineMultiple * 240)
+            / 240.0;
     format.setLineHeight(
         qMin<qreal>(line, Units::px(MaxLineSpacingTwips)), QTextBlockFormat::FixedHeight);
     return format;

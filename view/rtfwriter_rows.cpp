@@ -118,7 +118,8 @@ void RtfWriter::setColumnWidths(OpenTable& t)
     int left = m_rowDef.rowLeft;
     for (int c = 0; c < columns; ++c) {
         const int right = m_rowDef.cells[size_t(c)].rightEdge;
-        const int width = qBound(0, right - left, MaxTwips);
+        // Edges are the file's numbers, any of them: their difference is taken wide.
+        const int width = int(qBound<qint64>(0, qint64(right) - left, qint64(MaxTwips)));
         left = right;
         if (c >= t.widthsSet && width > 0)
             widths[c] = QTextLength(QTextLength::FixedLength, Units::px(width));
