@@ -283,15 +283,26 @@ void DocumentView::paintDecorations(const QRect& area)
             const QPointF origin = layout->position() + offset;
             // Read once a paragraph: the format hands out a new list at every call.
             const QList<QTextOption::Tab> stops = format.tabPositions();
+            // The fragments are walked along with the tabs, which come in their order.
+            QTextBlock::iterator fragment = block.begin();
             for (qsizetype i = text.indexOf(u'\t'); i >= 0; i = text.indexOf(u'\t', i + 1)) {
                 const QTextLine line = layout->lineForTextPosition(int(i));
+                // Only the rows being painted: a paragraph may hold thousands of tabs.
+                const qreal top = origin.y() + line.y();
+                if (top > area.bottom())
+                    break;
+                if (top + line.height() < area.top())
+                    continue;
                 const qreal from = line.cursorToX(int(i));
                 const Leader leader = leaderAt(stops, leaders, from - line.x());
                 if (leader == Leader::NoLeader)
                     continue;
-                QTextCursor at(block);
-                at.setPosition(block.position() + int(i) + 1);
-                const QTextCharFormat chars = at.charFormat();
+                const int at = block.position() + int(i);
+                while (!fragment.atEnd()
+                    && fragment.fragment().position() + fragment.fragment().length() <= at)
+                    ++fragment;
+                const QTextCharFormat chars
+                    = fragment.atEnd() ? block.charFormat() : fragment.fragment().charFormat();
                 painter.setPen(chars.foreground().style() == Qt::NoBrush
                         ? palette().color(QPalette::Text)
                         : chars.foreground().color());
