@@ -15,6 +15,7 @@
 #include "platform/registry.h"
 #include "rtf/rtfreader.h"
 #include "support/testsupport.h"
+#include "support/watchdog.h"
 #include "text/textdecoding.h"
 #include "view/documenttext.h"
 #include "view/documentview.h"
@@ -49,50 +50,11 @@
 
 namespace {
 
+using TestSupport::resetPeakMemory;
+using TestSupport::statusKiB;
+using TestSupport::Watchdog;
+
 constexpr std::uint32_t ReaderStack = 256 * 1024;
-// Sanitizers make the program several times slower: their builds wait longer.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr auto Patience = std::chrono::seconds(300);
-#else
-constexpr auto Patience = std::chrono::seconds(60);
-#endif
-
-// Ends the program with a failure unless disarmed in time.
-class Watchdog {
-public:
-    explicit Watchdog(QString what)
-        : m_what(std::move(what))
-        , m_thread([this] { watch(); })
-    {
-    }
-    ~Watchdog()
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_done = true;
-        }
-        m_wake.notify_one();
-        m_thread.join();
-    }
-
-private:
-    void watch()
-    {
-        std::unique_lock lock(m_mutex);
-        if (m_wake.wait_for(lock, Patience, [this] { return m_done; }))
-            return;
-        std::fprintf(stderr, "FAIL! hostile case \"%s\" still running after %lld s\n",
-            qPrintable(m_what), static_cast<long long>(Patience.count()));
-        std::fflush(stderr);
-        std::_Exit(1);
-    }
-
-    QString m_what;
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    bool m_done = false;
-    std::thread m_thread;
-};
 
 // Runs work on a thread with a small stack and waits for it.
 void onSmallStack(const std::function<void()>& work)
@@ -102,26 +64,6 @@ void onSmallStack(const std::function<void()>& work)
     thread->start();
     thread->wait();
     delete thread;
-}
-
-long statusKiB(const char* field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(qstrlen(field)).trimmed().split(' ').first().toLong();
-    }
-    return -1;
-}
-
-// Makes the peak resident size start again from the current one.
-void resetPeakMemory()
-{
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
 }
 
 struct Figures {

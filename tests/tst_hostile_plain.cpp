@@ -6,6 +6,7 @@
 // for more than a minute. Time and memory are not asserted (the machine may be busy); each case
 // prints them.
 #include "find/highlightsearch.h"
+#include "support/watchdog.h"
 #include "text/cp437.h"
 #include "view/documentview.h"
 #include "view/layoutbudget.h"
@@ -25,69 +26,11 @@
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr auto Patience = std::chrono::seconds(300);
-#else
-constexpr auto Patience = std::chrono::seconds(60);
-#endif
+using TestSupport::resetPeakMemory;
+using TestSupport::statusKiB;
+using TestSupport::Watchdog;
+
 constexpr qsizetype MiB = 1024 * 1024;
-
-// Ends the program with a failure unless it ends first.
-class Watchdog {
-public:
-    explicit Watchdog(QString what)
-        : m_what(std::move(what))
-        , m_thread([this] { watch(); })
-    {
-    }
-    ~Watchdog()
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_done = true;
-        }
-        m_wake.notify_one();
-        m_thread.join();
-    }
-
-private:
-    void watch()
-    {
-        std::unique_lock lock(m_mutex);
-        if (m_wake.wait_for(lock, Patience, [this] { return m_done; }))
-            return;
-        std::fprintf(stderr, "FAIL! hostile plain case \"%s\" still running after %lld s\n",
-            qPrintable(m_what), static_cast<long long>(Patience.count()));
-        std::fflush(stderr);
-        std::_Exit(1);
-    }
-
-    QString m_what;
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    bool m_done = false;
-    std::thread m_thread;
-};
-
-long statusKiB(const char* field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(qstrlen(field)).trimmed().split(' ').first().toLong();
-    }
-    return -1;
-}
-
-// Makes the peak resident size start again from the current one.
-void resetPeakMemory()
-{
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
-}
 
 // Short lines of letters, each ended by one of the characters the document keeps for itself
 // (mostly paragraph separators), with the file's own look-alikes of their stand-ins among them.
