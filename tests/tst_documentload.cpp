@@ -277,6 +277,46 @@ private Q_SLOTS:
         }
     }
 
+    void largeFilesPaintTheirBeginningFirst()
+    {
+        // A file that takes several frames to read shows its first screen before the rest is in,
+        // and then all of it.
+        QByteArray bytes;
+        QString expected;
+        for (int line = 0; bytes.size() <= 5 * 1024 * 1024; ++line) {
+            const QByteArray body = "line " + QByteArray::number(line) + " \xB1\xDB";
+            bytes += body + "\r\n";
+            expected += Cp437::decode(body) + QLatin1Char('\n');
+        }
+        DocumentView view;
+        view.resize(400, 300);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QCoreApplication::processEvents();
+        struct FirstPaint : QObject {
+            DocumentView* view = nullptr;
+            QString shown;
+            bool eventFilter(QObject*, QEvent* e) override
+            {
+                if (shown.isNull() && e->type() == QEvent::Paint)
+                    shown = view->Text();
+                return false;
+            }
+        } watch;
+        watch.view = &view;
+        view.viewport()->installEventFilter(&watch);
+        view.LoadFile(writeFile(QStringLiteral("large.nfo"), bytes));
+        QVERIFY(!watch.shown.isEmpty());
+        QVERIFY2(watch.shown.size() < expected.size() / 10,
+            qPrintable(QString::number(watch.shown.size())));
+        // The first screen's lines are whole: the file's beginning up to a break.
+        const QString lines = watch.shown.left(watch.shown.lastIndexOf(u'\n') + 1);
+        QVERIFY(expected.startsWith(lines));
+        QVERIFY(watch.shown.count(u'\n') > 100);
+        QCOMPARE(view.Text(), expected);
+        QCOMPARE(view.SelStart(), 0);
+    }
+
     void homeAndEndKeepToTheDisplayedLine()
     {
         // Select Line relies on Home and Shift+End selecting one line of the file.

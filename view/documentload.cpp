@@ -114,6 +114,8 @@ public:
         }
     }
 
+    qsizetype size() const { return m_size; }
+
     void rewind()
     {
         if (::lseek(m_file.fd(), 0, SEEK_SET) != 0)
@@ -133,34 +135,66 @@ private:
 
 // Plain text, read twice: once (as far as needed) to tell its encoding, which may take every
 // byte of it, then to decode it piece by piece into the document.
-std::unique_ptr<QTextDocument> readPlainText(
-    RegularFile& file, const QByteArray& head, const QFont& face)
-{
-    TextDecoding::Detector detector;
-    detector.feed(head);
-    while (!detector.settled()) {
-        const QByteArray piece = file.read(RegularFile::Piece);
-        if (piece.isEmpty())
-            break;
-        detector.feed(piece);
+class PlainTextReader {
+public:
+    PlainTextReader(RegularFile& file, QByteArray head)
+        : m_file(file)
+        , m_head(std::move(head))
+    {
+        TextDecoding::Detector detector;
+        detector.feed(m_head);
+        while (!detector.settled()) {
+            const QByteArray piece = m_file.read(RegularFile::Piece);
+            if (piece.isEmpty())
+                break;
+            detector.feed(piece);
+        }
+        m_encoding = detector.encoding();
     }
-    file.rewind();
-    TextDecoding::Decoder decoder(detector.encoding(), head);
-    PlainWriter writer(face);
-    QString text;
-    for (;;) {
-        const QByteArray piece = file.read(RegularFile::Piece);
-        if (piece.isEmpty())
-            break;
-        text.truncate(0);
-        decoder.decode(piece, text);
+
+    // A document of the file's first bytes alone: as the whole one begins, so does it.
+    std::unique_ptr<QTextDocument> beginning(qsizetype bytes, const QFont& face)
+    {
+        m_file.rewind();
+        TextDecoding::Decoder decoder(m_encoding, m_head);
+        PlainWriter writer(face);
+        QString text;
+        decoder.decode(m_file.read(bytes), text);
         writer.append(text);
+        return writer.finish();
     }
-    text.truncate(0);
-    decoder.finish(text);
-    writer.append(text);
-    return writer.finish();
-}
+
+    std::unique_ptr<QTextDocument> whole(const QFont& face)
+    {
+        m_file.rewind();
+        TextDecoding::Decoder decoder(m_encoding, m_head);
+        PlainWriter writer(face);
+        QString text;
+        for (;;) {
+            const QByteArray piece = m_file.read(RegularFile::Piece);
+            if (piece.isEmpty())
+                break;
+            text.truncate(0);
+            decoder.decode(piece, text);
+            writer.append(text);
+        }
+        text.truncate(0);
+        decoder.finish(text);
+        writer.append(text);
+        return writer.finish();
+    }
+
+private:
+    RegularFile& m_file;
+    QByteArray m_head;
+    TextDecoding::Encoding m_encoding = TextDecoding::Encoding::Cp437;
+};
+
+// A plain file this large takes longer to read than a few frames (about 10 ms a megabyte): its
+// beginning is shown and painted first, from a document of its first bytes, which the whole
+// document then replaces. Those bytes fill any screen with the short lines such files have.
+constexpr qsizetype FirstScreenAbove = 4 * 1024 * 1024;
+constexpr qsizetype FirstScreenBytes = 64 * 1024;
 
 } // namespace
 
@@ -173,5 +207,28 @@ void DocumentView::LoadFile(const QString& path)
         showDocument(DocumentWriter::fromRtf(bytes, font()));
         return;
     }
-    showDocument(readPlainText(file, head, font()));
+    PlainTextReader reader(file, std::move(head));
+    if (file.size() <= FirstScreenAbove || !isVisible()) {
+        showDocument(reader.whole(font()));
+        return;
+    }
+    // The document shown before comes back, with its selection, if the rest cannot be read.
+    const int anchor = textCursor().anchor();
+    const int position = textCursor().position();
+    std::unique_ptr<QTextDocument> earlier
+        = exchangeDocument(reader.beginning(FirstScreenBytes, font()));
+    // The whole window: a dialog that was over it has left a part that nothing has painted yet.
+    window()->repaint();
+    try {
+        showDocument(reader.whole(font()));
+    } catch (...) {
+        if (earlier) {
+            showDocument(std::move(earlier));
+            QTextCursor cursor = textCursor();
+            cursor.setPosition(anchor);
+            cursor.setPosition(position, QTextCursor::KeepAnchor);
+            setTextCursor(cursor);
+        }
+        throw;
+    }
 }

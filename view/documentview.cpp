@@ -69,10 +69,16 @@ void DocumentView::followCaret()
 
 void DocumentView::showDocument(std::unique_ptr<QTextDocument> doc)
 {
+    exchangeDocument(std::move(doc));
+}
+
+std::unique_ptr<QTextDocument> DocumentView::exchangeDocument(std::unique_ptr<QTextDocument> doc)
+{
     // The first document belongs to the editor itself, which deletes it on the switch; one we
-    // put in place earlier is ours to delete.
-    QTextDocument* old = document();
-    const bool oldIsOurs = old && old->parent() == this;
+    // put in place earlier is ours.
+    std::unique_ptr<QTextDocument> old;
+    if (document() && document()->parent() == this)
+        old.reset(document());
     // The view applies its wrap mode to the document it shows. A change of mode is made while it
     // shows an empty one, so that neither the old document nor the new one is laid out for it.
     const QTextOption::WrapMode wrap = doc->defaultTextOption().wrapMode();
@@ -82,9 +88,10 @@ void DocumentView::showDocument(std::unique_ptr<QTextDocument> doc)
     }
     doc->setParent(this);
     setDocument(doc.release());
-    if (oldIsOurs)
-        delete old;
+    if (old)
+        old->setParent(nullptr);
     moveCursor(QTextCursor::Start);
+    return old;
 }
 
 QString DocumentView::Text() const { return DocumentText::whole(document()); }

@@ -81,6 +81,8 @@ Q_SIGNALS:
 public:
     // Shows a document made for the view (view/documentwriter.h) in place of the one before.
     void showDocument(std::unique_ptr<QTextDocument> document);
+    // The same, giving back the document shown before (empty if it was the editor's own).
+    std::unique_ptr<QTextDocument> exchangeDocument(std::unique_ptr<QTextDocument> document);
 
 protected:
     bool event(QEvent* event) override;
