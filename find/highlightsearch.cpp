@@ -39,14 +39,38 @@ std::int32_t markAll(DocumentView& view, const QString& word)
     const std::int32_t wordLength = checkedInt32(word.size());
     // The batch starts with the first match: a run that finds nothing leaves the view alone.
     std::optional<DocumentView::Batch> batch;
-    return forEachOccurrence(text, word, [&](std::int32_t start) {
-        if (!batch)
-            batch.emplace(&view);
-        view.setSelStart(start);
-        view.setSelLength(wordLength);
+    // Occurrences that overlap or touch are marked as one stretch: the same characters made red
+    // and bold, at the cost of one change instead of one for each (a line of one letter holds an
+    // occurrence at every character).
+    std::int32_t from = 0;
+    std::int32_t to = 0;
+    std::int32_t last = 0;
+    auto mark = [&] {
+        view.setSelStart(from);
+        view.setSelLength(to - from);
         view.setSelColor(MarkColor);
         view.setSelBold(true);
+    };
+    const std::int32_t count = forEachOccurrence(text, word, [&](std::int32_t start) {
+        if (!batch) {
+            batch.emplace(&view);
+        } else if (start > to) {
+            mark();
+        } else {
+            to = qMax(to, start + wordLength);
+            last = start;
+            return;
+        }
+        from = last = start;
+        to = start + wordLength;
     });
+    if (batch) {
+        mark();
+        // The last occurrence is the one left selected.
+        view.setSelStart(last);
+        view.setSelLength(wordLength);
+    }
+    return count;
 }
 
 } // namespace HighlightSearch

@@ -85,7 +85,7 @@ private Q_SLOTS:
         QVERIFY(text);
         const QString whole = view.Text();
         if (QByteArray(QTest::currentDataTag()).contains("spaces"))
-            QVERIFY(view.document()->property(DocumentText::HasSpaceEnds).toBool());
+            QVERIFY(view.document()->property(DocumentText::HasCharacterEnds).toBool());
         const int length = int(whole.size());
         QCOMPARE(text->characterCount(), length);
         QCOMPARE(text->text(0, length), whole);

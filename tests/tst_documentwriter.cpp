@@ -1,6 +1,6 @@
-// The writer of the view's document: long RTF paragraphs are laid out as several blocks, and that
-// split shows nowhere (Text, SelText, positions, the clipboard, a search); the document comes
-// configured for the view.
+// The writer of the view's document: long RTF paragraphs, and those of many tabs, are laid out as
+// several blocks, and that split shows nowhere (Text, SelText, positions, the clipboard, a search);
+// the document comes configured for the view.
 #include "find/highlightsearch.h"
 #include "support/testsupport.h"
 #include "view/documentview.h"
@@ -85,6 +85,98 @@ private Q_SLOTS:
         QCOMPARE(last.blockFormat().textIndent(), 0.0);
         QVERIFY(last.blockFormat().bottomMargin() > 0);
         QCOMPARE(doc->toPlainText().count(u'\n'), 1 + first.blockNumber() + last.blockNumber());
+    }
+
+    void paragraphsOfManyTabsLookAndReadTheSame()
+    {
+        // Rows of tabs set apart by line breaks: the paragraph is laid out as several blocks,
+        // ended at line breaks, and every row's columns stand where they would in one block.
+        DocumentView view;
+        view.resize(600, 400);
+        view.show();
+        QByteArray rows;
+        QString expected;
+        for (int row = 0; row < 100; ++row) {
+            rows += "a\\tab b\\tab c\\line ";
+            expected += QStringLiteral("a\tb\tc\n");
+        }
+        loadRtf(view, "{\\rtf1\\ansi\\pard\\fi720\\tx1500\\tx3000 " + rows + "\\par}");
+        QCOMPARE(view.Text(), expected + u'\n');
+        QVERIFY(view.document()->blockCount() > 3);
+        for (QTextBlock b = view.document()->begin(); b.isValid(); b = b.next())
+            QVERIFY(b.text().count(u'\t') <= LayoutBudget::MaxTabsInBlock);
+        auto xOf = [&](int position) {
+            QTextCursor c(view.document());
+            c.setPosition(position);
+            return view.cursorRect(c).x();
+        };
+        const qsizetype firstRow = expected.indexOf(u'\n') + 1;
+        for (qsizetype row = firstRow; row < expected.size(); row += 6) {
+            QCOMPARE(xOf(int(row)), xOf(int(firstRow))); // no first-line indent
+            QCOMPARE(xOf(int(row + 4)), xOf(int(firstRow + 4))); // "c" at the second stop
+        }
+        QVERIFY(xOf(0) > xOf(int(firstRow))); // the first line's indent
+
+        // With no line break, blocks end at a tab, which the text keeps.
+        loadRtf(view, "{\\rtf1\\ansi " + QByteArray("x\\tab ").repeated(1000) + "\\par}");
+        const QString tabs = QStringLiteral("x\t").repeated(1000) + u'\n';
+        QCOMPARE(view.Text(), tabs);
+        QVERIFY(view.document()->blockCount() > 10);
+        const int cut = view.document()->begin().length() - 1;
+        view.setSelStart(cut - 1);
+        view.setSelLength(3);
+        QCOMPARE(view.SelText(), tabs.mid(cut - 1, 3));
+        QCOMPARE(HighlightSearch::markAll(view, QStringLiteral("x")), 1000);
+        QCOMPARE(view.Text(), tabs);
+    }
+
+    void paragraphsAlikeShareABlockAndLookTheSame_data()
+    {
+        QTest::addColumn<QByteArray>("spacing");
+        QTest::newRow("single") << QByteArray();
+        QTest::newRow("1.15 lines") << QByteArray("\\sl276\\slmult1");
+        QTest::newRow("exactly 20 points") << QByteArray("\\sl-400");
+    }
+
+    void paragraphsAlikeShareABlockAndLookTheSame()
+    {
+        // Plain paragraphs of one format are lines of one block, and so are empty ones. Beside
+        // the same paragraphs justified every other one (a paragraph of one line looks the same
+        // either way, and they stay blocks of their own), each starts at the same place, and the
+        // text reads the same.
+        QFETCH(QByteArray, spacing);
+        QByteArray joined = "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Helvetica;}}\\f0\\fs24 ";
+        QByteArray apart = joined;
+        for (int i = 0; i < 300; ++i) {
+            const QByteArray text
+                = i >= 100 && i < 200 ? QByteArray() : "line " + QByteArray::number(i);
+            joined += "\\pard" + spacing + " " + text + "\\par ";
+            apart += (i % 2 ? "\\pard\\qj" : "\\pard") + spacing + " " + text + "\\par ";
+        }
+        DocumentView a;
+        DocumentView b;
+        for (DocumentView* view : { &a, &b }) {
+            view->resize(600, 400);
+            view->show();
+        }
+        loadRtf(a, joined + "end}");
+        loadRtf(b, apart + "end}");
+        const QString text = a.Text();
+        QCOMPARE(b.Text(), text);
+        QVERIFY(a.document()->blockCount() * 10 < b.document()->blockCount());
+        auto rectAt = [](DocumentView& view, int position) {
+            QTextCursor c(view.document());
+            c.setPosition(position);
+            return view.cursorRect(c);
+        };
+        for (qsizetype at = 0; at >= 0; at = text.indexOf(u'\n', at + 1)) {
+            const int start = at == 0 ? 0 : int(at) + 1;
+            QCOMPARE(rectAt(a, start), rectAt(b, start));
+        }
+        // Selections across the joins read as the text.
+        a.setSelStart(3);
+        a.setSelLength(200);
+        QCOMPARE(a.SelText(), text.mid(3, 200));
     }
 
     void runsWithoutSpaceStayWhole()

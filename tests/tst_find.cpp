@@ -76,6 +76,7 @@ private Q_SLOTS:
         // Expected marks: 'M' red and bold, '.' plain; selection -1: as it was before the run.
         row("overlapping", "aaaa", "aa", "MMMM", 2, 2);
         row("overlapping, odd length", "abababa", "aba", "MMMMMMM", 4, 3);
+        row("touching, then apart", "ababxabab", "ab", "MMMM.MMMM", 7, 2);
         row("word at the end", "xyab", "ab", "..MM", 2, 2);
         row("one character at the end", "xaa", "a", ".MM", 2, 1);
         row("one character, last found first", "xba", "a", "..M", 2, 1);

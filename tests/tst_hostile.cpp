@@ -508,6 +508,10 @@ private Q_SLOTS:
         QTest::newRow("100,000 tab stops, then tabs")
             << "{\\rtf1 " + stops + " before" + repeated("\\tab x", 1000) + " after\\par}"
             << QStringList { "before", "after" } << Check();
+        QTest::newRow("10,000 tabs in a paragraph on 200 stops")
+            << "{\\rtf1 " + stops.left(stops.indexOf("\\tx3000")) + " before"
+                + repeated("\\tab x", 10000) + " after\\par}"
+            << QStringList { "before", "after" } << Check();
         QTest::newRow("tables 4 deep in 7-twip cells around 8,000 letters")
             << "{\\rtf1 before\\par\\pard\\intbl\\itap1 \\pard\\intbl\\itap2 \\pard\\intbl\\itap3 "
                "\\pard\\intbl\\itap4 "

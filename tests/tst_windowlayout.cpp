@@ -14,10 +14,11 @@
 
 namespace {
 
-// Paragraphs numbered from 0, with a word of their own: far more than one window holds.
+// Paragraphs numbered from 0, with a word of their own: far more than one window holds. Each has
+// space after it, so that it is a block of its own.
 QByteArray numberedParagraphs(int count)
 {
-    QByteArray rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0\\froman Times New Roman;}}\\f0\\fs24 ";
+    QByteArray rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0\\froman Times New Roman;}}\\f0\\fs24\\sa20 ";
     for (int i = 0; i < count; ++i)
         rtf += "paragraph" + QByteArray::number(i) + " of the document\\par ";
     return rtf + "last}";

@@ -28,15 +28,16 @@ namespace {
             }
         }
         restoreStandIns(document, raw, from);
-        if (raw.isEmpty() || !document->property(HasSpaceEnds).toBool())
+        if (raw.isEmpty() || !document->property(HasCharacterEnds).toBool())
             return raw;
         const int to = from + int(raw.size());
         for (QTextBlock block = document->findBlock(from); block.isValid() && block.position() < to;
              block = block.next()) {
             const int separator = block.position() + block.length() - 1;
-            if (separator >= from && separator < to
-                && block.blockFormat().boolProperty(EndsAtSpace))
-                begin[separator - from] = u' ';
+            if (separator < from || separator >= to)
+                continue;
+            if (const char16_t c = endCharacter(block))
+                begin[separator - from] = c;
         }
         return raw;
     }
@@ -72,6 +73,13 @@ char16_t originalOf(char16_t shown)
             return s.original;
     }
     return 0;
+}
+
+char16_t endCharacter(const QTextBlock& block)
+{
+    if (!block.document()->property(HasCharacterEnds).toBool())
+        return 0;
+    return char16_t(block.blockFormat().intProperty(EndsAt));
 }
 
 char16_t cutCharacter(const QTextBlock& block)

@@ -10,12 +10,14 @@ class QTextDocument;
 // The view's document as the program's plain text: paragraph and line separators and the marks
 // where a table or cell begins and ends are each one '\n'; a character shown in place of one of
 // those that the file held is that character again; a paragraph end that the writer made
-// in place of a space, for the layout's sake, is that space again; everything else, no-break
-// spaces included, stays the character it is. Position i of the text is document position i.
+// in place of a space or a tab, for the layout's sake, is that character again; everything else,
+// no-break spaces included, stays the character it is. Position i of the text is document position
+// i.
 namespace DocumentText {
 
-// A block property: the block was ended at a space of the text, which its end stands for.
-constexpr int EndsAtSpace = QTextFormat::UserProperty + 1;
+// A block property: the block was ended at a space or a tab of the text, which its end stands
+// for; the property is that character.
+constexpr int EndsAt = QTextFormat::UserProperty + 1;
 // A block property: the stops of its tabs that draw a leader, each a QPointF of the stop's
 // position (as its tab positions give it) and its Content::ParaProps::TabLeader.
 constexpr int TabLeaders = QTextFormat::UserProperty + 2;
@@ -42,8 +44,10 @@ constexpr int HasCheckBoxes = QTextFormat::UserProperty + 7;
 inline constexpr char HasListMarks[] = "glimmerHasListMarks";
 // A document property: some block of the document has TabLeaders.
 inline constexpr char HasTabLeaders[] = "glimmerHasTabLeaders";
-// A document property: some block of the document has EndsAtSpace.
-inline constexpr char HasSpaceEnds[] = "glimmerHasSpaceEnds";
+// A document property: some block of the document has EndsAt.
+inline constexpr char HasCharacterEnds[] = "glimmerHasCharacterEnds";
+// The character of the text that the separator ending block stands for (EndsAt); 0 for none.
+char16_t endCharacter(const QTextBlock& block);
 
 // A character property of plain text: the stand-ins in it (standIn()) are the characters of the
 // file they are shown for, which the document cannot hold as themselves (paragraph and line

@@ -246,6 +246,8 @@ DocumentView::Batch::Batch(DocumentView* view)
         m_view->m_batchChangedText = false;
         m_view->m_batchCursor = m_view->textCursor();
         m_view->m_batchCursor.beginEditBlock();
+        if (WindowLayout* layout = m_view->windowLayout())
+            layout->setWindowAside();
     }
 }
 

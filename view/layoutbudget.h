@@ -38,7 +38,7 @@ constexpr qsizetype LongestWordWrappedRun = 10000;
 constexpr qsizetype LongestWordWrappedInCell = 500;
 
 // Plain text: lines are kept together in paragraphs of about this many characters, separated
-// within a paragraph by line separators. A document of 600,000 one-line paragraphs takes five
+// within a paragraph by line separators; so are RTF paragraphs that look alike. A document of 600,000 one-line paragraphs takes five
 // times as long to build as one of 10,000 grouped ones, and twice the memory once laid out.
 constexpr qsizetype GroupedLength = 4096;
 // Plain text: a line longer than this is cut into paragraphs of this many characters (at a space
@@ -61,6 +61,9 @@ constexpr int MaxShapedRow = 4096;
 // whole, in memory many times its length.
 constexpr qsizetype MaxBlockLength = 8192;
 constexpr qsizetype SpaceSearch = 1024;
+// ... and with more tabs than this, at a line break before the next where there is one, else at
+// the tab: laying out a tab measures the rest of its block.
+constexpr qsizetype MaxTabsInBlock = 64;
 
 // Rich documents are laid out a window at a time around what is shown (view/windowlayout.h):
 // at most this many characters, whose paragraphs could at the very most be this tall together.

@@ -6,6 +6,7 @@
 #include "view/layoutbudget.h"
 #include "view/linemetrics.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QFontMetricsF>
 #include <QTextDocument>
 #include <QTextTable>
@@ -85,6 +86,30 @@ void RtfWriter::endParagraph(const ParaProps& para, End end)
     else if (end == End::NestedCell || end == End::NestedRow)
         level = qBound(2, para.nesting, MaxTableDepth);
 
+    // A plain paragraph like the one before goes into its block, after a line break.
+    const bool mayJoin = level == 0 && end == End::Paragraph && !m_tableBefore && m_images.isEmpty()
+        && m_cells < MaxDocumentCells;
+    const QTextBlockFormat format
+        = mayJoin ? markedFormat(para, paragraphFormat(para)) : QTextBlockFormat();
+    if (m_joining) {
+        if (mayJoin && format == m_joinedFormat
+            && m_cursor.positionInBlock() + m_text.size() < GroupedLength) {
+            // The line break takes the format of the text before it, as a paragraph's end does:
+            // with one run of text, they go in together.
+            const bool oneRun = m_runs.size() == 1 && m_runs.front().image < 0;
+            if (oneRun) {
+                m_text.append(QChar::LineSeparator);
+                ++m_runs.front().length;
+            }
+            writeRuns();
+            m_marks.clear();
+            if (!oneRun)
+                m_cursor.insertText(QString(QChar::LineSeparator));
+            return;
+        }
+        endJoinedBlock();
+    }
+
     if (m_cells >= MaxDocumentCells && end != End::Document) {
         writeAsText(para, end);
         return;
@@ -99,13 +124,19 @@ void RtfWriter::endParagraph(const ParaProps& para, End end)
     if (level == 0 && m_tableBefore)
         keepSpaceAfterTable(para, end);
     if (hasContent() || end == End::Paragraph) {
-        m_cursor.setBlockFormat(markedFormat(para, paragraphFormat(para)));
+        m_cursor.setBlockFormat(mayJoin ? format : markedFormat(para, paragraphFormat(para)));
         writeRuns();
     }
     m_marks.clear();
     switch (end) {
     case End::Paragraph:
-        m_cursor.insertBlock();
+        if (mayJoin && joinsAlike(format)) {
+            m_cursor.insertText(QString(QChar::LineSeparator));
+            m_joining = true;
+            m_joinedFormat = format;
+        } else {
+            m_cursor.insertBlock();
+        }
         break;
     case End::Cell:
     case End::NestedCell:
@@ -126,8 +157,8 @@ void RtfWriter::endParagraph(const ParaProps& para, End end)
     case End::Document:
         closeTablesTo(0);
         m_cursor.endEditBlock();
-        if (m_endedAtSpace)
-            m_cursor.document()->setProperty(DocumentText::HasSpaceEnds, true);
+        if (m_endedAtCharacter)
+            m_cursor.document()->setProperty(DocumentText::HasCharacterEnds, true);
         if (m_formats.madeLeaders())
             m_cursor.document()->setProperty(DocumentText::HasTabLeaders, true);
         if (m_formats.madeExtraUnderlines())
@@ -140,12 +171,44 @@ void RtfWriter::endParagraph(const ParaProps& para, End end)
     }
 }
 
+bool RtfWriter::joinsAlike(const QTextBlockFormat& format)
+{
+    // Paragraphs of one block share its format, and their ends are line breaks, which read as
+    // paragraph ends do (DocumentText). They look as blocks of their own would where nothing of
+    // the format is the first or last line's alone, and nothing is drawn for each paragraph.
+    return format.topMargin() == 0 && format.bottomMargin() == 0 && format.textIndent() == 0
+        && !format.hasProperty(DocumentText::ListLabel)
+        && !format.hasProperty(DocumentText::CheckBox)
+        && !format.hasProperty(DocumentText::HasCheckBoxes)
+        && !format.hasProperty(DocumentText::ParagraphBorders)
+        && format.pageBreakPolicy() == QTextFormat::PageBreak_Auto;
+}
+
+void RtfWriter::endJoinedBlock()
+{
+    // The line break after the last paragraph that joined becomes the end of the block.
+    m_cursor.deletePreviousChar();
+    m_cursor.insertBlock();
+    m_joining = false;
+}
+
 QTextBlockFormat RtfWriter::paragraphFormat(const ParaProps& para)
 {
     QTextBlockFormat format = m_formats.blockFormat(para);
     // Lines the document spaces at a height of its own keep it.
     if (para.lineSpacing != 0 && !para.lineMultiple)
         return format;
+    if (m_runs.empty()) {
+        // An empty paragraph has one line of the text engine's own height for the format it
+        // takes from the text before it. Given as a fixed height it stays that when it shares a
+        // block with others alike: the engine rounds a block's height, not each of its lines'.
+        if (format.lineHeightType() == QTextBlockFormat::FixedHeight)
+            return format;
+        const qreal empty = emptyLineOf(m_cursor.charFormat(), format);
+        if (empty > 0)
+            format.setLineHeight(empty, QTextBlockFormat::FixedHeight);
+        return format;
+    }
     qreal line = 0;
     for (const Run& run : m_runs) {
         const qreal height = run.image >= 0 ? 0 : singleLineOf(run.chars);
@@ -185,6 +248,41 @@ QTextBlockFormat RtfWriter::markedFormat(const ParaProps& para, QTextBlockFormat
     m_marks.place(
         format, para, label, first ? *first : m_lastChars, m_cursor.document()->defaultFont());
     return format;
+}
+
+qreal RtfWriter::emptyLineOf(const QTextCharFormat& format, const QTextBlockFormat& spacing)
+{
+    // Empty paragraphs come in runs: the last one's answer is kept at hand.
+    EmptyLine& last = m_lastEmptyLine;
+    if (last.height >= 0 && last.format == format && last.type == spacing.lineHeightType()
+        && last.spacing == spacing.lineHeight())
+        return last.height;
+    last = { format, spacing.lineHeightType(), spacing.lineHeight(),
+        measureEmptyLine(format, spacing) };
+    return last.height;
+}
+
+qreal RtfWriter::measureEmptyLine(const QTextCharFormat& format, const QTextBlockFormat& spacing)
+{
+    const QFont font = format.font().resolve(m_cursor.document()->defaultFont());
+    const QString key = font.key() + u'|' + QString::number(spacing.lineHeightType()) + u'|'
+        + QString::number(spacing.lineHeight());
+    auto found = m_emptyLines.constFind(key);
+    if (found != m_emptyLines.cend())
+        return *found;
+    if (m_emptyLines.size() >= 4096)
+        return 0; // the text engine's own, unmeasured
+    QTextDocument scratch;
+    scratch.setDocumentMargin(0);
+    scratch.setDefaultFont(m_cursor.document()->defaultFont());
+    QTextCursor cursor(&scratch);
+    QTextBlockFormat block;
+    block.setLineHeight(spacing.lineHeight(), spacing.lineHeightType());
+    cursor.setBlockFormat(block);
+    cursor.setBlockCharFormat(format);
+    const qreal line = scratch.documentLayout()->documentSize().height();
+    m_emptyLines.insert(key, line);
+    return line;
 }
 
 qreal RtfWriter::singleLineOf(const Content::CharProps& chars)
@@ -379,14 +477,32 @@ void RtfWriter::enterCell()
 
 void RtfWriter::insertText(QStringView text, const QTextCharFormat& format)
 {
-    // A block is laid out as a whole: a paragraph that grows past MaxBlockLength is ended at a
-    // space, near that length where there is one, else at the next. The space becomes the end of
-    // the block, which the view's text shows as the space it was (DocumentText).
     for (;;) {
-        const qsizetype room = MaxBlockLength - m_cursor.positionInBlock();
-        if (text.size() <= room)
+        const qsizetype cut = blockCut(text);
+        if (cut < 0)
             break;
-        qsizetype cut = -1;
+        if (cut > 0)
+            m_cursor.insertText(text.first(cut).toString(), format);
+        endBlockAt(text[cut].unicode());
+        text = text.sliced(cut + 1);
+    }
+    if (!text.isEmpty()) {
+        m_cursor.insertText(text.toString(), format);
+        m_blockTabs += text.count(u'\t');
+    }
+}
+
+qsizetype RtfWriter::blockCut(QStringView text)
+{
+    // A block is laid out as a whole, in memory many times its length; and each of its tabs has
+    // the text engine measure the rest of the block, so its cost grows with the square of its
+    // tabs. A paragraph that grows past MaxBlockLength is ended at a space, near that length
+    // where there is one, else at the next; one whose tabs pass MaxTabsInBlock is ended at the
+    // last line break before, where it looks the same, else at the tab. The character becomes
+    // the end of the block, which the view's text shows as the character it was (DocumentText).
+    qsizetype cut = -1;
+    const qsizetype room = MaxBlockLength - m_cursor.positionInBlock();
+    if (text.size() > room) {
         for (qsizetype i = qMax<qsizetype>(room, 0) - 1; i >= 0 && i >= room - SpaceSearch; --i) {
             if (text[i] == u' ') {
                 cut = i;
@@ -395,32 +511,43 @@ void RtfWriter::insertText(QStringView text, const QTextCharFormat& format)
         }
         if (cut < 0)
             cut = text.indexOf(u' ', qMax<qsizetype>(room, 0));
-        if (cut < 0)
-            break;
-        if (cut > 0)
-            m_cursor.insertText(text.first(cut).toString(), format);
-        endBlockAtSpace();
-        text = text.sliced(cut + 1);
     }
-    if (!text.isEmpty())
-        m_cursor.insertText(text.toString(), format);
+    if (m_cursor.block() != m_tabsBlock) {
+        m_tabsBlock = m_cursor.block();
+        m_blockTabs = m_tabsBlock.text().count(u'\t');
+    }
+    qsizetype tabs = m_blockTabs;
+    const qsizetype end = cut < 0 ? text.size() : cut;
+    for (qsizetype i = 0; i < end; ++i) {
+        if (text[i] != u'\t' || ++tabs <= MaxTabsInBlock)
+            continue;
+        const qsizetype line = text.first(i).lastIndexOf(QChar::LineSeparator);
+        return line >= 0 ? line : i;
+    }
+    return cut;
 }
 
-void RtfWriter::endBlockAtSpace()
+void RtfWriter::endBlockAt(char16_t character)
 {
     // The paragraph's space after is the last block's, its space before and first-line indent the
     // first block's.
     QTextBlockFormat ended = m_cursor.blockFormat();
     QTextBlockFormat next = ended;
     ended.setBottomMargin(0);
-    ended.setProperty(DocumentText::EndsAtSpace, true);
+    // A line break reads as one whether it is a block's end or not.
+    if (character != QChar::LineSeparator) {
+        ended.setProperty(DocumentText::EndsAt, int(character));
+        m_endedAtCharacter = true;
+    }
     m_cursor.setBlockFormat(ended);
     next.setTopMargin(0);
     next.setTextIndent(0);
+    next.clearProperty(DocumentText::EndsAt);
     next.clearProperty(DocumentText::ListLabel);
     next.clearProperty(DocumentText::CheckBox);
     m_cursor.insertBlock(next, m_cursor.charFormat());
-    m_endedAtSpace = true;
+    m_tabsBlock = m_cursor.block();
+    m_blockTabs = 0;
 }
 
 void RtfWriter::insertRun(const Run& run)

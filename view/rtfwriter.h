@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextImageFormat>
 #include <QTextTableCell>
@@ -72,10 +73,17 @@ private:
     };
 
     bool hasContent() const { return !m_runs.empty(); }
+    // Many paragraphs alike cost the document far more as blocks than as lines of one block:
+    // paragraphs of a format that looks the same either way share a block while it is short.
+    static bool joinsAlike(const QTextBlockFormat& format);
+    void endJoinedBlock();
     // The paragraph's block format, single and multiple spacing measured as word processors
     // measure a line of its largest text.
     QTextBlockFormat paragraphFormat(const Content::ParaProps& para);
     qreal singleLineOf(const Content::CharProps& chars);
+    // The height the text engine gives an empty paragraph of a format and line spacing.
+    qreal emptyLineOf(const QTextCharFormat& format, const QTextBlockFormat& spacing);
+    qreal measureEmptyLine(const QTextCharFormat& format, const QTextBlockFormat& spacing);
     // The block format with the paragraph's list label and check boxes placed.
     QTextBlockFormat markedFormat(const Content::ParaProps& para, QTextBlockFormat format);
     // Inserts a run of text, with room for the check boxes that follow its characters.
@@ -89,9 +97,13 @@ private:
     void finishTable(OpenTable& table);
     // What a cell of the innermost table adds to the cost of laying out the outermost.
     qint64 cellCost() const;
-    // Inserts text, ending the block at a space where the paragraph grows too long.
+    // Inserts text, ending the block where the paragraph grows too long or has too many tabs.
     void insertText(QStringView text, const QTextCharFormat& format);
-    void endBlockAtSpace();
+    // Where in text the block must end, or -1.
+    qsizetype blockCut(QStringView text);
+    // Ends the block at a character of the text (a space, tab or line break), which its end
+    // stands for.
+    void endBlockAt(char16_t character);
     // Moves the cursor to where the next content of the innermost table goes.
     void enterCell();
     // Whether the row beginning in the outermost table has other edges than the row before: it
@@ -122,9 +134,23 @@ private:
     qint64 m_cells = 0; // in the document, spare ones included
     Content::RowDef m_rowDef;
     bool m_rowDefFresh = false; // m_rowDef came since a row was last begun
-    bool m_endedAtSpace = false; // some block was ended at a space
+    // The block ends in a line break that stands for a paragraph's end, and more paragraphs of
+    // its format may join it.
+    bool m_joining = false;
+    QTextBlockFormat m_joinedFormat;
+    bool m_endedAtCharacter = false; // some block was ended at a space or a tab
+    // The block the text goes into and its tabs so far.
+    QTextBlock m_tabsBlock;
+    qsizetype m_blockTabs = 0;
     // The table the block where text goes next follows, while that block holds nothing.
     QTextTable* m_tableBefore = nullptr;
     Content::CharProps m_lastChars; // of the last text: an empty paragraph's line is in them
     QHash<Content::CharProps, qreal> m_singleLines; // 0: the text engine's own
+    QHash<QString, qreal> m_emptyLines; // by font and line spacing
+    struct EmptyLine {
+        QTextCharFormat format;
+        int type = 0;
+        qreal spacing = 0;
+        qreal height = -1;
+    } m_lastEmptyLine;
 };

@@ -12,19 +12,11 @@ namespace TextRange {
 
 namespace {
 
-    // The RTF writer ends some paragraphs at one of their spaces, and there the separator
-    // reads as that space.
-    bool endsAtSpace(const QTextBlock& block)
-    {
-        return block.document()->property(DocumentText::HasSpaceEnds).toBool()
-            && block.blockFormat().boolProperty(DocumentText::EndsAtSpace);
-    }
-
     // Whether the separator that ends the block reads as a line break: not where it stands for
     // a space or for the character of a long line that it cuts.
     bool endsWithBreak(const QTextBlock& block)
     {
-        return !endsAtSpace(block) && DocumentText::cutCharacter(block) == 0;
+        return DocumentText::endCharacter(block) == 0 && DocumentText::cutCharacter(block) == 0;
     }
 
     int separatorOf(const QTextBlock& block) { return block.position() + block.length() - 1; }
@@ -98,8 +90,11 @@ QString text(const QTextDocument* document, int from, int to)
          block = block.next()) {
         const int separator = separatorOf(block);
         result += blockText(block, std::max(from, block.position()), std::min(to, separator));
-        if (separator >= from && separator < to)
-            result += endsAtSpace(block) ? u' ' : u'\n'; // a cut is put back below
+        if (separator >= from && separator < to) {
+            // A cut is put back below.
+            const char16_t end = DocumentText::endCharacter(block);
+            result += end ? QChar(end) : QChar(u'\n');
+        }
     }
     result.replace(QChar::LineSeparator, u'\n');
     DocumentText::restoreStandIns(document, result, from);

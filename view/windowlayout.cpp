@@ -376,6 +376,14 @@ void WindowLayout::documentChanged(int from, int charsRemoved, int charsAdded)
     Q_EMIT update();
 }
 
+void WindowLayout::setWindowAside()
+{
+    if (m_last >= m_first)
+        m_anchor = m_base;
+    clearWindow();
+    m_dirty = true;
+}
+
 void WindowLayout::ensureWindow() const
 {
     if (!m_dirty)

@@ -41,6 +41,10 @@ public:
     // The window is moved to hold the paragraph at a document position, if it does not.
     void showPosition(int position);
     bool windowHolds(int position) const;
+    // Many changes of formats are coming (the marks of a search): the window's lines are put
+    // away, as the text engine would go over every line of a block at each change in it. The
+    // window is laid out again, where it was, when it is next needed.
+    void setWindowAside();
 
 protected:
     void documentChanged(int from, int charsRemoved, int charsAdded) override;
