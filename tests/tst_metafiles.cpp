@@ -36,8 +36,18 @@ private:
     QByteArray m_bytes;
 };
 
-// A WMF of 100 x 50 units: its left half red, its right half blue, drawn with no outline.
-QByteArray redBlueWmf()
+// The picture both metafiles below draw, 100 x 50 units: the left half red, the right half blue,
+// the top left quarter of the red half green; as rectangles (left, top, right, bottom) in
+// colours 0x00BBGGRR.
+struct Rectangle {
+    quint32 colour;
+    int left, top, right, bottom;
+};
+const Rectangle Drawing[]
+    = { { 0x0000FF, 0, 0, 50, 50 }, { 0xFF0000, 50, 0, 100, 50 }, { 0x00FF00, 0, 0, 25, 25 } };
+
+// As a WMF, drawn with no outline.
+QByteArray drawingAsWmf()
 {
     Words records;
     const auto record = [&records](int words, int function) -> Words& {
@@ -47,11 +57,10 @@ QByteArray redBlueWmf()
     record(5, 0x020C).u16(50).u16(100); // window extent y, x
     record(8, 0x02FA).u16(5).u32(0).u32(0); // a null pen (object 0)
     record(4, 0x012D).u16(0);
-    for (const quint32 colour : { 0x0000FFu, 0xFF0000u }) { // red, then blue (0x00BBGGRR)
-        record(7, 0x02FC).u16(0).u32(colour).u16(0); // a solid brush (object 1)
+    for (const Rectangle& r : Drawing) {
+        record(7, 0x02FC).u16(0).u32(r.colour).u16(0); // a solid brush (object 1)
         record(4, 0x012D).u16(1);
-        const int left = colour == 0x0000FFu ? 0 : 50;
-        record(7, 0x041B).u16(50).u16(left + 50).u16(0).u16(left); // bottom, right, top, left
+        record(7, 0x041B).u16(r.bottom).u16(r.right).u16(r.top).u16(r.left);
         record(4, 0x01F0).u16(1); // deleted: the next brush takes its number
     }
     record(3, 0x0000);
@@ -61,8 +70,8 @@ QByteArray redBlueWmf()
     return header.bytes() + body;
 }
 
-// An EMF of 100 x 50 pixels, its left half red and its right half blue.
-QByteArray redBlueEmf()
+// As an EMF of 100 x 50 pixels.
+QByteArray drawingAsEmf()
 {
     Words records;
     int count = 1; // the header
@@ -71,11 +80,10 @@ QByteArray redBlueEmf()
         return records.u32(quint32(type)).u32(quint32(size));
     };
     record(37, 12).u32(0x80000008); // the stock null pen selected
-    for (const quint32 colour : { 0x0000FFu, 0xFF0000u }) {
-        record(39, 24).u32(1).u32(0).u32(colour).u32(0); // a solid brush as object 1
+    for (const Rectangle& r : Drawing) {
+        record(39, 24).u32(1).u32(0).u32(r.colour).u32(0); // a solid brush as object 1
         record(37, 12).u32(1);
-        const quint32 left = colour == 0x0000FFu ? 0 : 50;
-        record(43, 24).u32(left).u32(0).u32(left + 50).u32(50); // rectangle left top right bottom
+        record(43, 24).u32(r.left).u32(r.top).u32(r.right).u32(r.bottom);
         record(40, 12).u32(1); // deleted
     }
     record(14, 20).u32(0).u32(16).u32(20);
@@ -184,10 +192,10 @@ private Q_SLOTS:
 void TestMetafiles::drawnAtTheDeclaredSize_data()
 {
     QTest::addColumn<QByteArray>("rtf");
-    QTest::newRow("wmf") << oneMetafile("wmetafile8", redBlueWmf());
-    QTest::newRow("emf") << oneMetafile("emfblip", redBlueEmf());
+    QTest::newRow("wmf") << oneMetafile("wmetafile8", drawingAsWmf());
+    QTest::newRow("emf") << oneMetafile("emfblip", drawingAsEmf());
     // Labelled wrongly: the data says what is drawn.
-    QTest::newRow("emf labelled wmf") << oneMetafile("wmetafile8", redBlueEmf());
+    QTest::newRow("emf labelled wmf") << oneMetafile("wmetafile8", drawingAsEmf());
 }
 
 void TestMetafiles::drawnAtTheDeclaredSize()
@@ -201,9 +209,11 @@ void TestMetafiles::drawnAtTheDeclaredSize()
     QCOMPARE(format.height(), 48.0);
     const QImage image = imageOf(doc.get(), format);
     QCOMPARE(image.size(), QSize(96, 48));
-    // Left half red, right half blue, stretched to the frame: the middle of each half, and the
+    // Stretched to the frame, the right way up and round: the middle of each part, and the
     // corners, which only a drawing scaled to the whole frame reaches.
-    for (const QPoint p : { QPoint(24, 24), QPoint(2, 2), QPoint(2, 45) })
+    for (const QPoint p : { QPoint(6, 6), QPoint(20, 20) })
+        QCOMPARE(image.pixelColor(p), QColor(Qt::green));
+    for (const QPoint p : { QPoint(36, 12), QPoint(12, 36), QPoint(2, 45) })
         QCOMPARE(image.pixelColor(p), QColor(Qt::red));
     for (const QPoint p : { QPoint(72, 24), QPoint(93, 2), QPoint(93, 45) })
         QCOMPARE(image.pixelColor(p), QColor(Qt::blue));
@@ -243,7 +253,7 @@ void TestMetafiles::corpusWmfDrawnAsItsBitmap()
 void TestMetafiles::hostileMetafilesShowTheirFrame_data()
 {
     QTest::addColumn<QByteArray>("data");
-    const QByteArray wmf = redBlueWmf(), emf = redBlueEmf();
+    const QByteArray wmf = drawingAsWmf(), emf = drawingAsEmf();
     QTest::newRow("wmf cut after its header") << wmf.left(24);
     QTest::newRow("wmf records of garbage") << wmf.left(18) + QByteArray(400, '\xff');
     QTest::newRow("wmf records of zero size") << wmf.left(18) + QByteArray(64, '\0');
@@ -288,7 +298,7 @@ void TestMetafiles::misbehavingDecoderLeavesTheFrame()
     ScriptedDecoder decoder(script);
     if (QTest::currentDataTag() == QLatin1String("is not there"))
         QFile::remove(decoder.path());
-    auto doc = load(oneMetafile("emfblip", redBlueEmf()));
+    auto doc = load(oneMetafile("emfblip", drawingAsEmf()));
     QCOMPARE(doc->toPlainText(), QStringLiteral("a\uFFFCb"));
     const QTextImageFormat format = pictureAt(doc.get(), 1);
     QVERIFY(isEmptyFrame(format));
@@ -311,10 +321,10 @@ void TestMetafiles::budgetOfDecoders()
     const int pictures = LayoutBudget::MaxMetafileDraws + 10;
     QByteArray rtf = "{\\rtf1 ";
     for (int i = 0; i < pictures; ++i)
-        rtf += "{\\pict\\wmetafile8\\picwgoal150\\pichgoal150 " + redBlueWmf().toHex() + "}";
+        rtf += "{\\pict\\wmetafile8\\picwgoal150\\pichgoal150 " + drawingAsWmf().toHex() + "}";
     // Past the budget of pixels a picture is not drawn either: 64 inches square, drawn at
     // 4096 x 4096, is two documents' worth.
-    rtf += "{\\pict\\emfblip\\picwgoal92160\\pichgoal92160 " + redBlueEmf().toHex() + "}}";
+    rtf += "{\\pict\\emfblip\\picwgoal92160\\pichgoal92160 " + drawingAsEmf().toHex() + "}}";
     auto doc = load(rtf);
     int drawn = 0;
     for (int i = 0; i <= pictures; ++i) {
