@@ -186,6 +186,7 @@ private Q_SLOTS:
     void hostileMetafilesShowTheirFrame();
     void misbehavingDecoderLeavesTheFrame_data();
     void misbehavingDecoderLeavesTheFrame();
+    void decoderRunsWithinLimits();
     void budgetOfDecoders();
 };
 
@@ -311,6 +312,17 @@ void TestMetafiles::misbehavingDecoderLeavesTheFrame()
         QVERIFY(id > 0);
         QCOMPARE(::kill(id, 0), -1);
     }
+}
+
+void TestMetafiles::decoderRunsWithinLimits()
+{
+    // A decoder that draws only when it finds itself limited in processor time, and allowed no
+    // core dump.
+    ScriptedDecoder decoder(QStringLiteral("[ \"$(ulimit -t)\" = %1 ] && [ \"$(ulimit -c)\" = 0 ] "
+                                           "&& head -c $(($1 * $2 * 4)) /dev/zero")
+                                .arg(LayoutBudget::MetafileCpuSeconds));
+    auto doc = load(oneMetafile("wmetafile8", drawingAsWmf()));
+    QVERIFY(!isEmptyFrame(pictureAt(doc.get(), 1)));
 }
 
 void TestMetafiles::budgetOfDecoders()
