@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
+#include <cstring>
 #include <sys/resource.h>
 
 QString InstalledMetafileProgram::path()
@@ -61,9 +62,12 @@ QByteArray collect(QProcess& child, qint64 expected, const QDeadlineTimer& deadl
 {
     QByteArray pixels;
     while (pixels.size() <= expected) {
-        if (child.bytesAvailable() == 0 && !child.waitForReadyRead(int(deadline.remainingTime())))
-            break; // it ended, or the time is up
+        // When the child ends, what it wrote last is read in with its end: taken all the same.
+        const bool more
+            = child.bytesAvailable() > 0 || child.waitForReadyRead(int(deadline.remainingTime()));
         pixels += child.read(expected + 1 - pixels.size());
+        if (!more)
+            break; // it ended, or the time is up
     }
     return pixels;
 }
@@ -94,8 +98,10 @@ QImage run(const QString& program, const QByteArray& data, QSize size, qint64 ms
     if (!drawn)
         return {};
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull())
+        return {};
     for (int y = 0; y < size.height(); ++y)
-        memcpy(image.scanLine(y), pixels.constData() + qsizetype(y) * size.width() * 4,
+        std::memcpy(image.scanLine(y), pixels.constData() + qsizetype(y) * size.width() * 4,
             size_t(size.width()) * 4);
     return image;
 }
