@@ -2,10 +2,14 @@
 include(GNUInstallDirs)
 
 install(TARGETS glimmer RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The metafile decoder the view starts (view/metafiledecoder.h finds it there).
+install(TARGETS glimmer-metafile RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/glimmer)
 # The compilers' notes of themselves are of no use in an installed program (Debian strips them).
 if(CMAKE_OBJCOPY)
-  install(CODE "execute_process(COMMAND ${CMAKE_OBJCOPY} --remove-section=.comment
-    \$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/glimmer)")
+  foreach(program ${CMAKE_INSTALL_BINDIR}/glimmer ${CMAKE_INSTALL_LIBEXECDIR}/glimmer/glimmer-metafile)
+    install(CODE "execute_process(COMMAND ${CMAKE_OBJCOPY} --remove-section=.comment
+      \$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${program})")
+  endforeach()
 endif()
 install(FILES data/com.example.Glimmer.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES data/com.example.Glimmer.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
@@ -39,11 +43,13 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION text)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.example.com/)
-# Shared-library dependencies are worked out from the binary; the X11 and Wayland platform
-# plugins and the DOS face are loaded at run time, so they are named here. The About box's links
-# open through xdg-open.
+# Shared-library dependencies are worked out from the binaries (libwmf, libemf2svg and Qt SVG
+# from the metafile decoder's, and named here all the same); the X11 and Wayland platform plugins,
+# the DOS face and the faces libwmf draws text in are loaded at run time, so they are named too.
+# The About box's links open through xdg-open.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-wayland, fonts-pc")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "qt6-qpa-plugins, qt6-wayland, fonts-pc, libwmf-0.2-7, libemf2svg1, libqt6svg6, fonts-urw-base35")
 # Faces of the same metrics as those RTF documents name most (Arial, Times New Roman, Courier New,
 # Calibri, Cambria), and one that draws the characters of symbol fonts; xdg-utils for the links.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS

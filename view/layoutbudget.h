@@ -107,4 +107,15 @@ constexpr qint64 MaxDocumentPixels = qint64(8) * 1024 * 1024;
 constexpr int MaxParagraphPictureHeight = 500000;
 constexpr int MinPictureSide = 8;
 
+// Metafiles are drawn each by a process of its own (view/metafiledecoder.h), which takes 10 to
+// 25 ms to start and draw (bench_metafiles): a document has at most MaxMetafileDraws of them
+// drawn, and waits for its metafiles at most MetafileDocumentMs together and MetafileDrawMs for
+// any one; the rest show as empty frames. A process may use MetafileCpuSeconds of processor time
+// and MetafileAddressSpace of memory.
+constexpr int MaxMetafileDraws = 24;
+constexpr int MetafileDrawMs = 1000;
+constexpr int MetafileDocumentMs = 1500;
+constexpr int MetafileCpuSeconds = 1;
+constexpr qint64 MetafileAddressSpace = qint64(1024) * 1024 * 1024;
+
 } // namespace LayoutBudget

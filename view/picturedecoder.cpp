@@ -1,5 +1,6 @@
 #include "view/picturedecoder.h"
 
+#include "content/metafilekind.h"
 #include "forms/units.h"
 #include "view/layoutbudget.h"
 
@@ -67,11 +68,16 @@ std::optional<QTextImageFormat> PictureDecoder::decode(const Content::Picture& p
     const int scaleX = picture.scaleX, scaleY = picture.scaleY;
     const Picture::Kind kind = kindOfData(picture);
     if (kind != Picture::Png && kind != Picture::Jpeg) {
-        // A metafile or a kind Qt cannot draw: its place on the page, at the size it declares.
+        // A metafile, drawn at the size it declares; or a kind Qt cannot draw, or a metafile that
+        // does not draw: its place on the page, at that size.
         const int w = shownPixels(picture.widthGoal, scaleX);
         const int h = shownPixels(picture.heightGoal, scaleY);
         if (kind == Picture::Unknown || w <= 0 || h <= 0)
             return std::nullopt;
+        if (kind == Picture::Metafile) {
+            if (std::optional<QTextImageFormat> drawn = drawMetafile(picture.data, w, h))
+                return drawn;
+        }
         return emptyFrame(w, h);
     }
     if (picture.data.isEmpty())
@@ -93,9 +99,6 @@ std::optional<QTextImageFormat> PictureDecoder::decode(const Content::Picture& p
     }
     w = qMax(1, w);
     h = qMax(1, h);
-    QTextImageFormat format;
-    format.setWidth(w);
-    format.setHeight(h);
 
     // Decoded at the size it is shown (never larger than its own), within the document's budget;
     // beyond it, or when decoding it would take too much memory on the way, the picture shows as
@@ -121,9 +124,33 @@ std::optional<QTextImageFormat> PictureDecoder::decode(const Content::Picture& p
             return std::nullopt; // the data does not decode
         return emptyFrame(w, h);
     }
+    return shown(image, w, h);
+}
+
+QTextImageFormat PictureDecoder::shown(const QImage& image, int width, int height)
+{
     m_pixelsLeft -= qint64(image.width()) * image.height();
     const QUrl name(QStringLiteral("rtfpicture:%1").arg(++m_count));
     m_document->addResource(QTextDocument::ImageResource, name, image);
+    QTextImageFormat format;
+    format.setWidth(width);
+    format.setHeight(height);
     format.setName(name.toString());
     return format;
+}
+
+std::optional<QTextImageFormat> PictureDecoder::drawMetafile(
+    const QByteArray& data, int width, int height)
+{
+    // Drawn at the size it is shown, within the budget like any picture; a vector drawing has no
+    // size of its own to stop at.
+    const QSize drawn(qMin(width, MaxDecodedSide), qMin(height, MaxDecodedSide));
+    const auto* bytes = reinterpret_cast<const unsigned char*>(data.constData());
+    if (qint64(drawn.width()) * drawn.height() > m_pixelsLeft
+        || Content::metafileKind(bytes, std::size_t(data.size())) == Content::MetafileKind::None)
+        return std::nullopt;
+    const QImage image = m_metafiles.draw(data, drawn);
+    if (image.isNull())
+        return std::nullopt;
+    return shown(image, width, height);
 }
