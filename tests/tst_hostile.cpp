@@ -508,6 +508,12 @@ private Q_SLOTS:
         QTest::newRow("100,000 tab stops, then tabs")
             << "{\\rtf1 " + stops + " before" + repeated("\\tab x", 1000) + " after\\par}"
             << QStringList { "before", "after" } << Check();
+        QByteArray renames = "{\\rtf1 before\\par ";
+        for (int i = 0; i < 20000; ++i)
+            renames
+                += "{\\fonttbl{\\f0\\fswiss Face" + QByteArray::number(i) + ";}}\\f0 text\\par ";
+        QTest::newRow("a new face name before each of 20,000 paragraphs")
+            << renames + "after}" << QStringList { "before", "after" } << Check();
         QTest::newRow("10,000 tabs in a paragraph on 200 stops")
             << "{\\rtf1 " + stops.left(stops.indexOf("\\tx3000")) + " before"
                 + repeated("\\tab x", 10000) + " after\\par}"

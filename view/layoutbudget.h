@@ -38,8 +38,9 @@ constexpr qsizetype LongestWordWrappedRun = 10000;
 constexpr qsizetype LongestWordWrappedInCell = 500;
 
 // Plain text: lines are kept together in paragraphs of about this many characters, separated
-// within a paragraph by line separators; so are RTF paragraphs that look alike. A document of 600,000 one-line paragraphs takes five
-// times as long to build as one of 10,000 grouped ones, and twice the memory once laid out.
+// within a paragraph by line separators; so are RTF paragraphs that look alike. A document of
+// 600,000 one-line paragraphs takes five times as long to build as one of 10,000 grouped ones, and
+// twice the memory once laid out.
 constexpr qsizetype GroupedLength = 4096;
 // Plain text: a line longer than this is cut into paragraphs of this many characters (at a space
 // near the end when it has one), each cut standing for the character of the line that it takes
@@ -71,6 +72,10 @@ constexpr qsizetype MaxTabsInBlock = 64;
 // proportion to what it is given.
 constexpr qint64 WindowChars = 65536;
 constexpr double WindowHeight = 4000000;
+
+// Face names of a document looked up in the system's fonts; the rest are drawn in the face of
+// their font's class (each lookup takes the system about 0.15 ms).
+constexpr int MaxFaceLookups = 512;
 
 // Tables deeper than this are written as the cells of the deepest one allowed. Laying out a table
 // inside a table takes about twice as long as the same content one level up.

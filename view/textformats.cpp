@@ -254,6 +254,15 @@ void TextFormats::setFace(QTextCharFormat& f, const CharProps& s) const
             f.setFontItalic(true);
         if (!font->altName.isEmpty())
             names << font->altName;
+        // Each new name costs the system a search of its faces: past the budget, a font is drawn
+        // in the face of its class.
+        const QString asked = names.join(u'\n');
+        if (!m_facesAsked.contains(asked)) {
+            if (m_facesAsked.size() >= LayoutBudget::MaxFaceLookups)
+                names.clear();
+            else
+                m_facesAsked.insert(asked);
+        }
         const QString face = SystemFaces::resolve(names, hint, fixed);
         families << (face.isEmpty() ? names : QStringList { face }) << genericFamily(hint, fixed);
     }

@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QHash>
+#include <QSet>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <vector>
@@ -70,6 +71,8 @@ private:
     Content::ParaProps m_lastPara;
     QTextBlockFormat m_lastBlockFormat;
     bool m_haveLastPara = false;
+    // The lists of face names this document has had the system look up.
+    mutable QSet<QString> m_facesAsked;
     mutable bool m_madeLeaders = false;
     mutable bool m_madeBorders = false;
     mutable bool m_madeExtraUnderlines = false;
