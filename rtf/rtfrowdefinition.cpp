@@ -42,6 +42,14 @@ void RowDefinition::property(Keyword word, int param, std::uint8_t value)
     case Keyword::RowGap:
         m_row.gap = param;
         return;
+    case Keyword::RowPadding:
+        if (value < 4)
+            m_row.padding[value] = qMax(0, param);
+        return;
+    case Keyword::CellPadding:
+        if (value < 4)
+            m_pending.padding[value] = qMax(0, param);
+        return;
     case Keyword::RowAlignment:
         m_row.alignment = Content::RowDef::Alignment(value);
         return;

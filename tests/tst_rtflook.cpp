@@ -121,6 +121,7 @@ private Q_SLOTS:
     void hiddenAndDeletedText();
     void tableBorders();
     void tableWidthsAndMerges();
+    void spaceInsideCellsAndSharedSides();
     void rowsOfOtherEdges();
     void fields();
     void noteMarks();
@@ -728,6 +729,53 @@ void TestRtfLook::tableWidthsAndMerges()
     QCOMPARE(table->columns(), 4);
     QCOMPARE(table->format().columnWidthConstraints().size(), 4);
     QCOMPARE(table->format().columnWidthConstraints().at(0).rawValue(), 67.0);
+}
+
+void TestRtfLook::spaceInsideCellsAndSharedSides()
+{
+    // Two rows of two cells, every side a pixel wide, 108 twips (7 pixels) left and right of
+    // the text and none above or below it, as word processors lay rows out.
+    const QByteArray row = "\\trowd\\trgaph108\\trbrdrt\\brdrs\\brdrw15\\trbrdrl\\brdrs\\brdrw15"
+                           "\\trbrdrb\\brdrs\\brdrw15\\trbrdrr\\brdrs\\brdrw15\\trbrdrh\\brdrs"
+                           "\\brdrw15\\trbrdrv\\brdrs\\brdrw15\\cellx1500\\cellx3000";
+    auto doc = load("{\\rtf1" + row + "\\pard\\intbl one\\cell two\\cell\\row" + row
+        + "\\pard\\intbl three\\cell four\\cell\\row}");
+    const QImage image = render(doc.get());
+    const auto box = [&](const char* word) {
+        return doc->documentLayout()->blockBoundingRect(
+            doc->findBlock(doc->toPlainText().indexOf(QLatin1String(word))));
+    };
+    const QRectF one = box("one");
+    const int y = int(one.center().y());
+    int leftSide = 0;
+    while (leftSide < image.width() && !isDark(image, leftSide, y))
+        ++leftSide;
+    QVERIFY(qAbs(xOfWord(doc.get(), QStringLiteral("one")) - leftSide - 8) <= 1);
+    // Where the two cells meet, one side is drawn, not one for each cell.
+    int shared = 0;
+    for (int x = int(one.right()); x < int(box("two").left()); ++x)
+        shared += isDark(image, x, y) ? 1 : 0;
+    QCOMPARE(shared, 1);
+    // A row is its line and one side high.
+    const qreal line = QFontMetricsF(fontOf(doc.get(), QStringLiteral("one"))).height();
+    QVERIFY2(box("three").top() - one.top() <= line + 2,
+        qPrintable(QString::number(box("three").top() - one.top())));
+
+    // A cell's own space: Word writes its left as \clpadt and its top as \clpadl.
+    doc = load("{\\rtf1\\trowd\\clpadt300\\clpadft3\\clpadl150\\clpadfl3\\cellx3000"
+               "\\pard\\intbl one\\cell\\row\\pard after\\par}");
+    QVERIFY(qAbs(xOfWord(doc.get(), QStringLiteral("one")) - 20) <= 1);
+    QVERIFY(qAbs(box("one").top() - 10) <= 1);
+
+    // What a writer puts for readers without nested tables (\nonesttables) stays out of the
+    // inner rows: each is a line high.
+    doc = load("{\\rtf1\\pard\\intbl\\itap2 a\\nestcell b\\nestcell{\\*\\nesttableprops\\trowd"
+               "\\cellx500\\cellx900\\nestrow}{\\nonesttables\\par}\\pard\\intbl\\itap2 c\\nestcell"
+               " d\\nestcell{\\*\\nesttableprops\\trowd\\cellx500\\cellx900\\nestrow}"
+               "{\\nonesttables\\par}\\pard\\intbl\\itap1 \\cell\\row}");
+    const qreal nestedLine = QFontMetricsF(fontOf(doc.get(), QStringLiteral("a"))).height();
+    QVERIFY2(box("c").top() - box("a").top() <= nestedLine + 2,
+        qPrintable(QString::number(box("c").top() - box("a").top())));
 }
 
 void TestRtfLook::fields()

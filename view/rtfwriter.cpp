@@ -270,11 +270,13 @@ void RtfWriter::openTablesTo(int level)
     while (int(m_tables.size()) < level) {
         if (!m_tables.empty())
             enterCell();
-        // Cells draw the borders their rows declare, and only those.
+        // Cells draw the borders their rows declare, and only those; where two cells meet, the
+        // wider of their sides is drawn once. Cells keep their text against their sides unless
+        // their rows give them room.
         QTextTableFormat format;
         format.setBorder(0);
-        format.setBorderCollapse(false);
-        format.setCellPadding(2);
+        format.setBorderCollapse(true);
+        format.setCellPadding(0);
         format.setCellSpacing(0);
         placeTable(format);
         OpenTable added;

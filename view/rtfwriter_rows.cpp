@@ -71,6 +71,14 @@ QTextTableCellFormat RtfWriter::cellFormat(int column) const
         &QTextTableCellFormat::setLeftBorderStyle, &QTextTableCellFormat::setLeftBorderBrush);
     setSide(f, right, m_formats, &QTextTableCellFormat::setRightBorder,
         &QTextTableCellFormat::setRightBorderStyle, &QTextTableCellFormat::setRightBorderBrush);
+    using Side = Content::RowDef::Side;
+    const auto padding = [&](Side side) {
+        return qreal(Units::px(qBound(0, m_rowDef.cellPadding(cell, side), MaxCellPaddingTwips)));
+    };
+    f.setTopPadding(padding(Side::Top));
+    f.setLeftPadding(padding(Side::Left));
+    f.setBottomPadding(padding(Side::Bottom));
+    f.setRightPadding(padding(Side::Right));
     const CellDef::Alignment alignment = cell.alignment;
     if (alignment != CellDef::Top)
         f.setVerticalAlignment(alignment == CellDef::Middle ? QTextCharFormat::AlignMiddle
