@@ -8,6 +8,7 @@
 #include "view/terminalfont.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QGlyphRun>
@@ -154,6 +155,21 @@ void TestRtfLook::facesResolveAwayFromTheDosFace()
     QVERIFY(QFontInfo(fontOf(doc.get(), QStringLiteral("courier"))).fixedPitch());
     // A face that is not installed is tried under its alternative name.
     QVERIFY(QFontInfo(fontOf(doc.get(), QStringLiteral("alternative"))).fixedPitch());
+
+    // Names of a face for one character set are the face's family: a serif face named for
+    // Central European text is drawn in that face, not in the sans face of its class.
+    QString serifFamily;
+    for (const QString& name :
+        { QStringLiteral("DejaVu Serif"), QStringLiteral("Liberation Serif") })
+        if (serifFamily.isEmpty() && QFontDatabase::hasFamily(name))
+            serifFamily = name;
+    if (serifFamily.isEmpty())
+        QSKIP("no DejaVu Serif or Liberation Serif installed");
+    doc = load("{\\rtf1{\\fonttbl{\\f0\\fswiss " + serifFamily.toUtf8() + " CE;}{\\f1\\fswiss "
+        + serifFamily.toUtf8() + ";}}\\f0 central \\f1 plain}");
+    QCOMPARE(QFontInfo(fontOf(doc.get(), QStringLiteral("central"))).family(),
+        QFontInfo(fontOf(doc.get(), QStringLiteral("plain"))).family());
+    QCOMPARE(QFontInfo(fontOf(doc.get(), QStringLiteral("central"))).family(), serifFamily);
 }
 
 void TestRtfLook::textWithoutAUsableFont()
@@ -164,9 +180,12 @@ void TestRtfLook::textWithoutAUsableFont()
         return metrics.horizontalAdvance(QStringLiteral("iiiiiiiiii"))
             < metrics.horizontalAdvance(QStringLiteral("MMMMMMMMMM")) / 2;
     };
-    // No font table at all: the system's serif face, not the DOS face.
+    // No font table at all: the face Times New Roman is drawn in, as word processors show it;
+    // not the DOS face.
     auto doc = load("{\\rtf1\\ansi plain text}");
     QVERIFY(QFontInfo(fontAt(doc.get(), 0)).family() != dos);
+    auto times = load("{\\rtf1{\\fonttbl{\\f0\\froman Times New Roman;}}\\f0 times}");
+    QCOMPARE(QFontInfo(fontAt(doc.get(), 0)).family(), QFontInfo(fontAt(times.get(), 0)).family());
     QVERIFY(proportional(doc.get(), 0));
     QCOMPARE(fontAt(doc.get(), 0).styleHint(), QFont::Serif);
     // A font the table lacks, and \plain: the default font; without \deff, the first entry.
