@@ -124,6 +124,7 @@ private Q_SLOTS:
     void tableWidthsAndMerges();
     void spaceInsideCellsAndSharedSides();
     void rowsOfOtherEdges();
+    void rowsDefinedAtTheirEnd();
     void fields();
     void noteMarks();
     void documentStartingWithATable();
@@ -681,6 +682,32 @@ void TestRtfLook::rowsOfOtherEdges()
     };
     QVERIFY2(start("centred") > 400, qPrintable(QString::number(start("centred"))));
     QVERIFY2(start("right") > 850, qPrintable(QString::number(start("right"))));
+}
+
+void TestRtfLook::rowsDefinedAtTheirEnd()
+{
+    // Rows whose definitions come at their ends, after their cells: a heading of one cell across
+    // the table between rows of three, then the same heading first and rows of three after it.
+    const QByteArray three = "\\trowd\\clbrdrt\\brdrs\\cellx2100\\clbrdrt\\brdrs\\cellx2700"
+                             "\\clbrdrt\\brdrs\\cellx9000\\pard\\intbl\\row";
+    const QByteArray one = "\\trowd\\clbrdrt\\brdrs\\cellx9000\\pard\\intbl\\row";
+    auto doc = load("{\\rtf1\\pard\\intbl Mon\\cell M1\\cell soup\\cell" + three
+        + "\\pard\\intbl\\qc heading\\cell" + one + "\\pard\\intbl Tue\\cell M2\\cell fish\\cell"
+        + three + "\\pard after\\par\\pard\\intbl\\qc second\\cell" + one
+        + "\\pard\\intbl Wed\\cell M3\\cell meat\\cell" + three
+        + "\\pard\\intbl Thu\\cell M4\\cell rice\\cell" + three + "}");
+    QCOMPARE(doc->toPlainText().simplified(),
+        QStringLiteral("Mon M1 soup heading Tue M2 fish after second Wed M3 meat Thu M4 rice"));
+    const auto box = [&](const char* word) {
+        return doc->documentLayout()->blockBoundingRect(
+            doc->findBlock(doc->toPlainText().indexOf(QLatin1String(word))));
+    };
+    // 9000 twips are 600 pixels: the headings are centred across all three columns.
+    QVERIFY(qAbs(box("heading").center().x() - 300) <= 4);
+    QVERIFY(qAbs(box("second").center().x() - 300) <= 4);
+    // The rows of three keep their columns, in both tables: the second at 140 pixels.
+    for (const char* word : { "M1", "M2", "M3", "M4" })
+        QVERIFY2(qAbs(box(word).left() - 140) <= 2, word);
 }
 
 void TestRtfLook::tableWidthsAndMerges()
