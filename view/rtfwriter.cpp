@@ -104,9 +104,16 @@ void RtfWriter::endParagraph(const ParaProps& para, End end)
     }
     m_marks.clear();
     switch (end) {
-    case End::Paragraph:
-        m_cursor.insertBlock();
+    case End::Paragraph: {
+        // The next paragraph gives its block its own format when it ends. Until then the block
+        // has the format of the one before without its marks: an empty last block, which no
+        // paragraph ends, shows no list label.
+        QTextBlockFormat next = m_cursor.blockFormat();
+        next.clearProperty(DocumentText::ListLabel);
+        next.clearProperty(DocumentText::CheckBox);
+        m_cursor.insertBlock(next);
         break;
+    }
     case End::Cell:
     case End::NestedCell:
         if (!m_tables.empty())
