@@ -775,6 +775,13 @@ void TestRtfLook::tableWidthsAndMerges()
     QCOMPARE(table->columns(), 4);
     QCOMPARE(table->format().columnWidthConstraints().size(), 4);
     QCOMPARE(table->format().columnWidthConstraints().at(0).rawValue(), 67.0);
+
+    // Cells defined before the \\trowd that comes in their row keep their widths.
+    doc = load("{\\rtf1\\cellx1500\\cellx3000\\intbl p\\cell q\\cell\\trowd\\row"
+               "\\cellx1500\\cellx3000\\intbl r\\cell\\trowd\\intbl s\\cell\\row}");
+    QCOMPARE(doc->toPlainText().simplified(), QStringLiteral("p q r s"));
+    QVERIFY(qAbs(left("q") - left("p") - 100) <= 2);
+    QVERIFY(qAbs(left("s") - left("r") - 100) <= 2);
 }
 
 void TestRtfLook::spaceInsideCellsAndSharedSides()
