@@ -206,6 +206,7 @@ namespace {
         case Keyword::ShapeName:
         case Keyword::ShapeValue:
         case Keyword::ShapeResult:
+        case Keyword::ShapeText:
         case Keyword::ListText:
         case Keyword::PnText:
         case Keyword::SkippedDestination:
@@ -481,6 +482,7 @@ namespace {
             word("sn", Keyword::ShapeName);
             word("sv", Keyword::ShapeValue);
             word("shprslt", Keyword::ShapeResult);
+            word("shptxt", Keyword::ShapeText);
             for (const char* name : { "fldrslt", "result", "nesttableprops" })
                 word(name, Keyword::TextDestination);
             // Destinations whose text is not part of the document.
@@ -582,6 +584,7 @@ bool readsIgnorable(Keyword word)
     case Keyword::ShapeName:
     case Keyword::ShapeValue:
     case Keyword::ShapeResult:
+    case Keyword::ShapeText:
     case Keyword::ListText:
     case Keyword::TextDestination:
     case Keyword::FontTable:

@@ -80,6 +80,7 @@ enum class Keyword : std::uint8_t {
     ShapeName, // \sn
     ShapeValue, // \sv
     ShapeResult, // \shprslt
+    ShapeText, // \shptxt: a text box's text
     ListText,
     PnText,
     // The list tables and old-style paragraph numbering (\pn), and a field's form data

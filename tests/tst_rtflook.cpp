@@ -127,6 +127,7 @@ private Q_SLOTS:
     void rowsDefinedAtTheirEnd();
     void fields();
     void noteMarks();
+    void textBoxesAreShownOnce();
     void documentStartingWithATable();
     void spaceAroundTables();
 };
@@ -855,6 +856,31 @@ void TestRtfLook::noteMarks()
     QCOMPARE(doc->toPlainText(), QStringLiteral("a1 bi cii d2"));
     doc = load("{\\rtf1\\fet1\\aftnnauc\\aftnstart3 a{\\chftn}{\\footnote x}}");
     QCOMPARE(doc->toPlainText(), QStringLiteral("aC"));
+}
+
+void TestRtfLook::textBoxesAreShownOnce()
+{
+    // A text box's text is drawn where its shape is anchored; the shape's result, the same text
+    // for older readers (a drawing object, or plain paragraphs), is not drawn again.
+    for (const QByteArray& result :
+        { QByteArray("{\\shprslt{\\*\\do\\dptxbx{\\dptxbxtext boxed\\par}}}"),
+            QByteArray("{\\shprslt\\pard boxed\\par}") }) {
+        auto doc
+            = load("{\\rtf1\\pard before\\par{\\shp{\\*\\shpinst{\\sp{\\sn shapeType}{\\sv 202}}"
+                   "{\\shptxt\\pard boxed\\par}}"
+                + result + "}after\\par}");
+        const QString text = doc->toPlainText();
+        QCOMPARE(text.count(QStringLiteral("boxed")), 1);
+        QVERIFY(text.indexOf(QStringLiteral("before")) < text.indexOf(QStringLiteral("boxed")));
+        const QImage image = render(doc.get());
+        const QRectF box = doc->documentLayout()->blockBoundingRect(
+            doc->findBlock(text.indexOf(QStringLiteral("boxed"))));
+        int ink = 0;
+        for (int x = int(box.left()); x < int(box.left()) + 40; ++x)
+            for (int y = int(box.top()); y < int(box.bottom()); ++y)
+                ink += isDark(image, x, y) ? 1 : 0;
+        QVERIFY(ink > 10);
+    }
 }
 
 void TestRtfLook::spaceAroundTables()
