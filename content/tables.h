@@ -2,6 +2,7 @@
 
 #include "content/properties.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -18,6 +19,9 @@ struct CellDef {
     bool mergeFirst = false, merged = false; // across
     bool verticalFirst = false, verticalMerged = false; // down
     Shading shading;
+    // The cell's own space between its sides and its text (top, left, bottom, right), or -1
+    // where the row's holds.
+    int padding[4] = { -1, -1, -1, -1 };
 
     bool operator==(const CellDef&) const = default;
 };
@@ -33,7 +37,13 @@ struct RowDef {
     enum Alignment : std::uint8_t { Left, Center, Right };
     Alignment alignment = Left; // of the row on the page
     int rowLeft = 0;
-    int gap = 108; // half the space between cells
+    int gap = -1; // half the space between cells, or -1 when not given
+    // The space between the sides of the row's cells and their text (top, left, bottom, right),
+    // or -1 when not given: the left and right then come from the gap, the top and bottom are 0.
+    int padding[4] = { -1, -1, -1, -1 };
+    enum class Side : std::uint8_t { Top, Left, Bottom, Right };
+    // The space of a cell's side, in twips, as the cell or else the row gives it.
+    int cellPadding(const CellDef& cell, Side side) const;
 
     // Whether any cell of the row has a border to draw or its text anywhere but at the top.
     bool drawsAnything() const;
@@ -42,7 +52,8 @@ struct RowDef {
     {
         return cells == other.cells && top == other.top && left == other.left
             && bottom == other.bottom && right == other.right && inner == other.inner
-            && between == other.between;
+            && between == other.between && gap == other.gap
+            && std::equal(padding, padding + 4, other.padding);
     }
 };
 

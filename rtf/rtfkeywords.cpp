@@ -170,6 +170,8 @@ namespace {
         case Keyword::BorderColor:
         case Keyword::RowLeft:
         case Keyword::RowGap:
+        case Keyword::RowPadding:
+        case Keyword::CellPadding:
         case Keyword::CellFlag:
         case Keyword::CellShading:
         case Keyword::RowAlignment:
@@ -204,6 +206,7 @@ namespace {
         case Keyword::ShapeName:
         case Keyword::ShapeValue:
         case Keyword::ShapeResult:
+        case Keyword::ShapeText:
         case Keyword::ListText:
         case Keyword::PnText:
         case Keyword::SkippedDestination:
@@ -421,6 +424,16 @@ namespace {
             word("brdrcf", Keyword::BorderColor);
             word("trleft", Keyword::RowLeft);
             word("trgaph", Keyword::RowGap);
+            using Side = Content::RowDef::Side;
+            for (const auto& [name, side] :
+                { std::pair { "trpaddt", Side::Top }, { "trpaddl", Side::Left },
+                    { "trpaddb", Side::Bottom }, { "trpaddr", Side::Right } })
+                coded(name, Keyword::RowPadding, side);
+            // Word writes a cell's left space as \clpadt and its top space as \clpadl.
+            for (const auto& [name, side] :
+                { std::pair { "clpadl", Side::Top }, { "clpadt", Side::Left },
+                    { "clpadb", Side::Bottom }, { "clpadr", Side::Right } })
+                coded(name, Keyword::CellPadding, side);
             using F = CellFlag;
             coded("trql", Keyword::RowAlignment, Content::RowDef::Left);
             coded("trqc", Keyword::RowAlignment, Content::RowDef::Center);
@@ -469,6 +482,7 @@ namespace {
             word("sn", Keyword::ShapeName);
             word("sv", Keyword::ShapeValue);
             word("shprslt", Keyword::ShapeResult);
+            word("shptxt", Keyword::ShapeText);
             for (const char* name : { "fldrslt", "result", "nesttableprops" })
                 word(name, Keyword::TextDestination);
             // Destinations whose text is not part of the document.
@@ -483,7 +497,7 @@ namespace {
                     "title", "subject", "keywords", "comment", "doccomm", "company", "category",
                     "buptim", "creatim", "revtim", "printim", "hlinkbase", "panose", "fontemb",
                     "fontfile", "blipuid", "picprop", "mmathPr", "listpicture", "background",
-                    "datafield", "lfolevel", "listname", "pnseclvl" })
+                    "datafield", "lfolevel", "listname", "pnseclvl", "nonesttables" })
                 word(name, Keyword::SkippedDestination);
 
             // Lists and paragraph numbering
@@ -570,6 +584,7 @@ bool readsIgnorable(Keyword word)
     case Keyword::ShapeName:
     case Keyword::ShapeValue:
     case Keyword::ShapeResult:
+    case Keyword::ShapeText:
     case Keyword::ListText:
     case Keyword::TextDestination:
     case Keyword::FontTable:

@@ -53,7 +53,7 @@ enum class Keyword : std::uint8_t {
     Green,
     Blue,
     // Table rows: \trowd, \cellx, the side a border word is for, the border's style, width and
-    // colour, \trleft, \trgaph and the merges
+    // colour, \trleft, \trgaph, the space inside cells and the merges
     RowDefaults,
     CellEdge,
     BorderSide,
@@ -62,6 +62,8 @@ enum class Keyword : std::uint8_t {
     BorderColor,
     RowLeft,
     RowGap,
+    RowPadding, // \trpadd*: KeywordInfo::value is a Content::RowDef::Side
+    CellPadding, // \clpad*: KeywordInfo::value is a Content::RowDef::Side
     RowAlignment, // \trql, \trqc, \trqr: KeywordInfo::value is a Content::RowDef::Alignment
     CellFlag,
     CellShading, // \clcbpat, \clcfpat, \clshdng: KeywordInfo::value says which
@@ -78,6 +80,7 @@ enum class Keyword : std::uint8_t {
     ShapeName, // \sn
     ShapeValue, // \sv
     ShapeResult, // \shprslt
+    ShapeText, // \shptxt: a text box's text
     ListText,
     PnText,
     // The list tables and old-style paragraph numbering (\pn), and a field's form data

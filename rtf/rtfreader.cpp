@@ -281,6 +281,7 @@ namespace {
         case Keyword::ShapeName:
         case Keyword::ShapeValue:
         case Keyword::ShapeResult:
+        case Keyword::ShapeText:
             if (!m_shape.enter(word, m_stack.depth(), &destination))
                 return skipGroup();
             return;

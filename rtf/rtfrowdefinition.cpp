@@ -8,13 +8,21 @@ using Content::CellDef;
 void RowDefinition::property(Keyword word, int param, std::uint8_t value)
 {
     switch (word) {
-    case Keyword::RowDefaults:
+    case Keyword::RowDefaults: {
+        std::vector<CellDef> loose;
+        if (m_looseFrom >= 0 && m_looseFrom < int(m_row.cells.size()))
+            loose.assign(m_row.cells.begin() + m_looseFrom, m_row.cells.end());
+        m_looseFrom = -1;
         m_new = true;
         m_row = Content::RowDef();
+        m_row.cells = std::move(loose);
         m_pending = CellDef();
         m_border = nullptr;
         return;
+    }
     case Keyword::CellEdge:
+        if (!m_new && m_looseFrom < 0)
+            m_looseFrom = int(m_row.cells.size());
         m_pending.rightEdge = param;
         if (int(m_row.cells.size()) < Content::RowDef::MaxCells)
             m_row.cells.push_back(m_pending);
@@ -41,6 +49,14 @@ void RowDefinition::property(Keyword word, int param, std::uint8_t value)
         return;
     case Keyword::RowGap:
         m_row.gap = param;
+        return;
+    case Keyword::RowPadding:
+        if (value < 4)
+            m_row.padding[value] = qMax(0, param);
+        return;
+    case Keyword::CellPadding:
+        if (value < 4)
+            m_pending.padding[value] = qMax(0, param);
         return;
     case Keyword::RowAlignment:
         m_row.alignment = Content::RowDef::Alignment(value);

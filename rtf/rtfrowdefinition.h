@@ -13,7 +13,11 @@ public:
     const Content::RowDef& row() const { return m_row; }
     // Whether a \trowd has begun a definition that no end of a cell or row has used yet.
     bool isNew() const { return m_new; }
-    void used() { m_new = false; }
+    void used()
+    {
+        m_new = false;
+        m_looseFrom = -1;
+    }
 
 private:
     void borderSide(BorderSide side);
@@ -23,6 +27,9 @@ private:
     // The border the next style, width and colour words are for.
     Content::Border* m_border = nullptr;
     bool m_new = false;
+    // The first of the cells defined with no \trowd before them, -1 when there are none: a
+    // \trowd that comes after them, before their row ends, does not take them away.
+    int m_looseFrom = -1;
 };
 
 // A border word of a paragraph's side (or of all four, for \box): the side word begins the

@@ -8,6 +8,7 @@ bool ShapeReader::enter(Keyword word, std::int64_t depth, Destination* destinati
     case Keyword::Shape:
         m_shapeDepth = depth;
         m_pictureShown = false;
+        m_textShown = false;
         return true; // its text destinations say what is shown
     case Keyword::ShapeInstructions:
         *destination = Destination::ShapeProperties;
@@ -23,8 +24,16 @@ bool ShapeReader::enter(Keyword word, std::int64_t depth, Destination* destinati
     case Keyword::ShapeValue:
         // Only the picture the shape is filled with is read; its other values are not text.
         return *destination == Destination::ShapeProperties && m_name.trimmed() == "pib";
+    case Keyword::ShapeText:
+        // A text box's text is shown where the shape stands, once: the shape's result, a
+        // drawing object of the same text, is then passed over.
+        if (*destination != Destination::ShapeProperties || m_shapeDepth < 0)
+            return false;
+        m_textShown = true;
+        *destination = Destination::Text;
+        return true;
     case Keyword::ShapeResult:
-        if (m_pictureShown && m_shapeDepth >= 0)
+        if ((m_pictureShown || m_textShown) && m_shapeDepth >= 0)
             return false;
         *destination = Destination::Text;
         return true;
@@ -50,6 +59,7 @@ void ShapeReader::groupEnded(std::int64_t depth)
     if (depth == m_shapeDepth) {
         m_shapeDepth = -1;
         m_pictureShown = false;
+        m_textShown = false;
     }
 }
 

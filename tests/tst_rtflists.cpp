@@ -194,6 +194,9 @@ void TestRtfLists::computedLabelsAreDrawnInTheHangingIndent()
     const Line old = firstLine(view, 4);
     QVERIFY2(qAbs(old.textStart - (margin + 72)) < 1, qPrintable(QString::number(old.textStart)));
     QVERIFY(inkAcross(shot, old, int(margin), int(margin) + 12).first >= 0);
+    // The empty block after the last item's paragraph mark ends no paragraph: no label.
+    const Line after = firstLine(view, 5);
+    QCOMPARE(inkAcross(shot, after, 0, int(margin) + 100).first, -1);
 }
 
 void TestRtfLists::rightAlignedLabelsEndAtTheIndent()

@@ -8,6 +8,7 @@
 #include "view/terminalfont.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QGlyphRun>
@@ -121,9 +122,12 @@ private Q_SLOTS:
     void hiddenAndDeletedText();
     void tableBorders();
     void tableWidthsAndMerges();
+    void spaceInsideCellsAndSharedSides();
     void rowsOfOtherEdges();
+    void rowsDefinedAtTheirEnd();
     void fields();
     void noteMarks();
+    void textBoxesAreShownOnce();
     void documentStartingWithATable();
     void spaceAroundTables();
 };
@@ -153,6 +157,21 @@ void TestRtfLook::facesResolveAwayFromTheDosFace()
     QVERIFY(QFontInfo(fontOf(doc.get(), QStringLiteral("courier"))).fixedPitch());
     // A face that is not installed is tried under its alternative name.
     QVERIFY(QFontInfo(fontOf(doc.get(), QStringLiteral("alternative"))).fixedPitch());
+
+    // Names of a face for one character set are the face's family: a serif face named for
+    // Central European text is drawn in that face, not in the sans face of its class.
+    QString serifFamily;
+    for (const QString& name :
+        { QStringLiteral("DejaVu Serif"), QStringLiteral("Liberation Serif") })
+        if (serifFamily.isEmpty() && QFontDatabase::hasFamily(name))
+            serifFamily = name;
+    if (serifFamily.isEmpty())
+        QSKIP("no DejaVu Serif or Liberation Serif installed");
+    doc = load("{\\rtf1{\\fonttbl{\\f0\\fswiss " + serifFamily.toUtf8() + " CE;}{\\f1\\fswiss "
+        + serifFamily.toUtf8() + ";}}\\f0 central \\f1 plain}");
+    QCOMPARE(QFontInfo(fontOf(doc.get(), QStringLiteral("central"))).family(),
+        QFontInfo(fontOf(doc.get(), QStringLiteral("plain"))).family());
+    QCOMPARE(QFontInfo(fontOf(doc.get(), QStringLiteral("central"))).family(), serifFamily);
 }
 
 void TestRtfLook::textWithoutAUsableFont()
@@ -163,9 +182,12 @@ void TestRtfLook::textWithoutAUsableFont()
         return metrics.horizontalAdvance(QStringLiteral("iiiiiiiiii"))
             < metrics.horizontalAdvance(QStringLiteral("MMMMMMMMMM")) / 2;
     };
-    // No font table at all: the system's serif face, not the DOS face.
+    // No font table at all: the face Times New Roman is drawn in, as word processors show it;
+    // not the DOS face.
     auto doc = load("{\\rtf1\\ansi plain text}");
     QVERIFY(QFontInfo(fontAt(doc.get(), 0)).family() != dos);
+    auto times = load("{\\rtf1{\\fonttbl{\\f0\\froman Times New Roman;}}\\f0 times}");
+    QCOMPARE(QFontInfo(fontAt(doc.get(), 0)).family(), QFontInfo(fontAt(times.get(), 0)).family());
     QVERIFY(proportional(doc.get(), 0));
     QCOMPARE(fontAt(doc.get(), 0).styleHint(), QFont::Serif);
     // A font the table lacks, and \plain: the default font; without \deff, the first entry.
@@ -663,6 +685,32 @@ void TestRtfLook::rowsOfOtherEdges()
     QVERIFY2(start("right") > 850, qPrintable(QString::number(start("right"))));
 }
 
+void TestRtfLook::rowsDefinedAtTheirEnd()
+{
+    // Rows whose definitions come at their ends, after their cells: a heading of one cell across
+    // the table between rows of three, then the same heading first and rows of three after it.
+    const QByteArray three = "\\trowd\\clbrdrt\\brdrs\\cellx2100\\clbrdrt\\brdrs\\cellx2700"
+                             "\\clbrdrt\\brdrs\\cellx9000\\pard\\intbl\\row";
+    const QByteArray one = "\\trowd\\clbrdrt\\brdrs\\cellx9000\\pard\\intbl\\row";
+    auto doc = load("{\\rtf1\\pard\\intbl Mon\\cell M1\\cell soup\\cell" + three
+        + "\\pard\\intbl\\qc heading\\cell" + one + "\\pard\\intbl Tue\\cell M2\\cell fish\\cell"
+        + three + "\\pard after\\par\\pard\\intbl\\qc second\\cell" + one
+        + "\\pard\\intbl Wed\\cell M3\\cell meat\\cell" + three
+        + "\\pard\\intbl Thu\\cell M4\\cell rice\\cell" + three + "}");
+    QCOMPARE(doc->toPlainText().simplified(),
+        QStringLiteral("Mon M1 soup heading Tue M2 fish after second Wed M3 meat Thu M4 rice"));
+    const auto box = [&](const char* word) {
+        return doc->documentLayout()->blockBoundingRect(
+            doc->findBlock(doc->toPlainText().indexOf(QLatin1String(word))));
+    };
+    // 9000 twips are 600 pixels: the headings are centred across all three columns.
+    QVERIFY(qAbs(box("heading").center().x() - 300) <= 4);
+    QVERIFY(qAbs(box("second").center().x() - 300) <= 4);
+    // The rows of three keep their columns, in both tables: the second at 140 pixels.
+    for (const char* word : { "M1", "M2", "M3", "M4" })
+        QVERIFY2(qAbs(box(word).left() - 140) <= 2, word);
+}
+
 void TestRtfLook::tableWidthsAndMerges()
 {
     auto doc
@@ -728,6 +776,60 @@ void TestRtfLook::tableWidthsAndMerges()
     QCOMPARE(table->columns(), 4);
     QCOMPARE(table->format().columnWidthConstraints().size(), 4);
     QCOMPARE(table->format().columnWidthConstraints().at(0).rawValue(), 67.0);
+
+    // Cells defined before the \\trowd that comes in their row keep their widths.
+    doc = load("{\\rtf1\\cellx1500\\cellx3000\\intbl p\\cell q\\cell\\trowd\\row"
+               "\\cellx1500\\cellx3000\\intbl r\\cell\\trowd\\intbl s\\cell\\row}");
+    QCOMPARE(doc->toPlainText().simplified(), QStringLiteral("p q r s"));
+    QVERIFY(qAbs(left("q") - left("p") - 100) <= 2);
+    QVERIFY(qAbs(left("s") - left("r") - 100) <= 2);
+}
+
+void TestRtfLook::spaceInsideCellsAndSharedSides()
+{
+    // Two rows of two cells, every side a pixel wide, 108 twips (7 pixels) left and right of
+    // the text and none above or below it, as word processors lay rows out.
+    const QByteArray row = "\\trowd\\trgaph108\\trbrdrt\\brdrs\\brdrw15\\trbrdrl\\brdrs\\brdrw15"
+                           "\\trbrdrb\\brdrs\\brdrw15\\trbrdrr\\brdrs\\brdrw15\\trbrdrh\\brdrs"
+                           "\\brdrw15\\trbrdrv\\brdrs\\brdrw15\\cellx1500\\cellx3000";
+    auto doc = load("{\\rtf1" + row + "\\pard\\intbl one\\cell two\\cell\\row" + row
+        + "\\pard\\intbl three\\cell four\\cell\\row}");
+    const QImage image = render(doc.get());
+    const auto box = [&](const char* word) {
+        return doc->documentLayout()->blockBoundingRect(
+            doc->findBlock(doc->toPlainText().indexOf(QLatin1String(word))));
+    };
+    const QRectF one = box("one");
+    const int y = int(one.center().y());
+    int leftSide = 0;
+    while (leftSide < image.width() && !isDark(image, leftSide, y))
+        ++leftSide;
+    QVERIFY(qAbs(xOfWord(doc.get(), QStringLiteral("one")) - leftSide - 8) <= 1);
+    // Where the two cells meet, one side is drawn, not one for each cell.
+    int shared = 0;
+    for (int x = int(one.right()); x < int(box("two").left()); ++x)
+        shared += isDark(image, x, y) ? 1 : 0;
+    QCOMPARE(shared, 1);
+    // A row is its line and one side high.
+    const qreal line = QFontMetricsF(fontOf(doc.get(), QStringLiteral("one"))).height();
+    QVERIFY2(box("three").top() - one.top() <= line + 2,
+        qPrintable(QString::number(box("three").top() - one.top())));
+
+    // A cell's own space: Word writes its left as \clpadt and its top as \clpadl.
+    doc = load("{\\rtf1\\trowd\\clpadt300\\clpadft3\\clpadl150\\clpadfl3\\cellx3000"
+               "\\pard\\intbl one\\cell\\row\\pard after\\par}");
+    QVERIFY(qAbs(xOfWord(doc.get(), QStringLiteral("one")) - 20) <= 1);
+    QVERIFY(qAbs(box("one").top() - 10) <= 1);
+
+    // What a writer puts for readers without nested tables (\nonesttables) stays out of the
+    // inner rows: each is a line high.
+    doc = load("{\\rtf1\\pard\\intbl\\itap2 a\\nestcell b\\nestcell{\\*\\nesttableprops\\trowd"
+               "\\cellx500\\cellx900\\nestrow}{\\nonesttables\\par}\\pard\\intbl\\itap2 c\\nestcell"
+               " d\\nestcell{\\*\\nesttableprops\\trowd\\cellx500\\cellx900\\nestrow}"
+               "{\\nonesttables\\par}\\pard\\intbl\\itap1 \\cell\\row}");
+    const qreal nestedLine = QFontMetricsF(fontOf(doc.get(), QStringLiteral("a"))).height();
+    QVERIFY2(box("c").top() - box("a").top() <= nestedLine + 2,
+        qPrintable(QString::number(box("c").top() - box("a").top())));
 }
 
 void TestRtfLook::fields()
@@ -754,6 +856,31 @@ void TestRtfLook::noteMarks()
     QCOMPARE(doc->toPlainText(), QStringLiteral("a1 bi cii d2"));
     doc = load("{\\rtf1\\fet1\\aftnnauc\\aftnstart3 a{\\chftn}{\\footnote x}}");
     QCOMPARE(doc->toPlainText(), QStringLiteral("aC"));
+}
+
+void TestRtfLook::textBoxesAreShownOnce()
+{
+    // A text box's text is drawn where its shape is anchored; the shape's result, the same text
+    // for older readers (a drawing object, or plain paragraphs), is not drawn again.
+    for (const QByteArray& result :
+        { QByteArray("{\\shprslt{\\*\\do\\dptxbx{\\dptxbxtext boxed\\par}}}"),
+            QByteArray("{\\shprslt\\pard boxed\\par}") }) {
+        auto doc
+            = load("{\\rtf1\\pard before\\par{\\shp{\\*\\shpinst{\\sp{\\sn shapeType}{\\sv 202}}"
+                   "{\\shptxt\\pard boxed\\par}}"
+                + result + "}after\\par}");
+        const QString text = doc->toPlainText();
+        QCOMPARE(text.count(QStringLiteral("boxed")), 1);
+        QVERIFY(text.indexOf(QStringLiteral("before")) < text.indexOf(QStringLiteral("boxed")));
+        const QImage image = render(doc.get());
+        const QRectF box = doc->documentLayout()->blockBoundingRect(
+            doc->findBlock(text.indexOf(QStringLiteral("boxed"))));
+        int ink = 0;
+        for (int x = int(box.left()); x < int(box.left()) + 40; ++x)
+            for (int y = int(box.top()); y < int(box.bottom()); ++y)
+                ink += isDark(image, x, y) ? 1 : 0;
+        QVERIFY(ink > 10);
+    }
 }
 
 void TestRtfLook::spaceAroundTables()

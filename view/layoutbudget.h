@@ -28,6 +28,8 @@ constexpr int DefaultTabsEnd = 1440 * 11;
 constexpr int MinDefaultTab = 15;
 // Borders are at most an inch wide.
 constexpr int MaxBorderTwips = 1440;
+// The space between a cell's side and its text, on each side.
+constexpr int MaxCellPaddingTwips = 1440;
 
 // Prose wraps at word boundaries. A run of characters with no break opportunity longer than this
 // (block art, a dump without spaces) makes word wrapping try every position of the run, which

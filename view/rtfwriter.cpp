@@ -129,15 +129,22 @@ void RtfWriter::endParagraph(const ParaProps& para, End end)
     }
     m_marks.clear();
     switch (end) {
-    case End::Paragraph:
+    case End::Paragraph: {
         if (mayJoin && joinsAlike(format)) {
             m_cursor.insertText(QString(QChar::LineSeparator));
             m_joining = true;
             m_joinedFormat = format;
-        } else {
-            m_cursor.insertBlock();
+            break;
         }
+        // The next paragraph gives its block its own format when it ends. Until then the block
+        // has the format of the one before without its marks: an empty last block, which no
+        // paragraph ends, shows no list label.
+        QTextBlockFormat next = m_cursor.blockFormat();
+        next.clearProperty(DocumentText::ListLabel);
+        next.clearProperty(DocumentText::CheckBox);
+        m_cursor.insertBlock(next);
         break;
+    }
     case End::Cell:
     case End::NestedCell:
         if (!m_tables.empty())
@@ -368,11 +375,13 @@ void RtfWriter::openTablesTo(int level)
     while (int(m_tables.size()) < level) {
         if (!m_tables.empty())
             enterCell();
-        // Cells draw the borders their rows declare, and only those.
+        // Cells draw the borders their rows declare, and only those; where two cells meet, the
+        // wider of their sides is drawn once. Cells keep their text against their sides unless
+        // their rows give them room.
         QTextTableFormat format;
         format.setBorder(0);
-        format.setBorderCollapse(false);
-        format.setCellPadding(2);
+        format.setBorderCollapse(true);
+        format.setCellPadding(0);
         format.setCellSpacing(0);
         placeTable(format);
         OpenTable added;

@@ -70,6 +70,7 @@ private:
         Content::RowDef formatsFrom;
         int widthsSet = 0; // columns whose width a row has given
         std::vector<int> edges; // of the last row finished: its left edge and its cells' right
+        std::vector<int> grid; // the edges the table's columns stand on, as rows gave them
     };
 
     bool hasContent() const { return !m_runs.empty(); }
@@ -118,6 +119,8 @@ private:
     QTextTableCellFormat cellFormat(int column) const;
     void setColumnWidths(OpenTable& table);
     void mergeCells(OpenTable& table);
+    // Fits a row whose edges are not the table's columns to them, where its cells allow it.
+    void fitToGrid(OpenTable& table);
 
     TextFormats m_formats;
     ParagraphMarks m_marks { &m_formats };

@@ -71,6 +71,14 @@ QTextTableCellFormat RtfWriter::cellFormat(int column) const
         &QTextTableCellFormat::setLeftBorderStyle, &QTextTableCellFormat::setLeftBorderBrush);
     setSide(f, right, m_formats, &QTextTableCellFormat::setRightBorder,
         &QTextTableCellFormat::setRightBorderStyle, &QTextTableCellFormat::setRightBorderBrush);
+    using Side = Content::RowDef::Side;
+    const auto padding = [&](Side side) {
+        return qreal(Units::px(qBound(0, m_rowDef.cellPadding(cell, side), MaxCellPaddingTwips)));
+    };
+    f.setTopPadding(padding(Side::Top));
+    f.setLeftPadding(padding(Side::Left));
+    f.setBottomPadding(padding(Side::Bottom));
+    f.setRightPadding(padding(Side::Right));
     const CellDef::Alignment alignment = cell.alignment;
     if (alignment != CellDef::Top)
         f.setVerticalAlignment(alignment == CellDef::Middle ? QTextCharFormat::AlignMiddle
@@ -99,6 +107,7 @@ void RtfWriter::finishRow(OpenTable& t)
     }
     setColumnWidths(t);
     mergeCells(t);
+    fitToGrid(t);
     t.rowCells.clear();
     t.edges = edgesOf(m_rowDef);
 }
@@ -176,4 +185,80 @@ void RtfWriter::mergeCells(OpenTable& t)
         }
         t.table->mergeCells(start, c, t.row - start + 1, top.columnSpan());
     }
+}
+
+namespace {
+
+// Whether the first edges of one row are those of another.
+bool startsLike(const std::vector<int>& edges, const std::vector<int>& of, size_t count)
+{
+    return edges.size() >= count && of.size() >= count
+        && std::equal(edges.begin(), edges.begin() + qsizetype(count), of.begin());
+}
+
+} // namespace
+
+void RtfWriter::fitToGrid(OpenTable& t)
+{
+    // A row's definition may come at its end, when its cells are in the table already: rows
+    // whose definition differs from the rows before them then stay in the table. Two such rows
+    // are common and fit it: one with fewer cells whose last reaches the table's right edge (a
+    // heading across the table), and one that divides the last column of the rows before it.
+    if (&t != &m_tables.front())
+        return;
+    const std::vector<int> edges = edgesOf(m_rowDef);
+    if (edges.size() < 2)
+        return;
+    if (t.grid.empty() || t.row == 0) {
+        t.grid = edges;
+        return;
+    }
+    const std::vector<int>& grid = t.grid;
+    if (edges == grid || edges.back() != grid.back() || edges.size() == grid.size())
+        return;
+    const int columns = t.table->columns();
+    if (edges.size() < grid.size()) {
+        // Fewer cells: the last spans the columns left, when they hold nothing.
+        const int last = int(edges.size()) - 2;
+        const int span = int(grid.size()) - 1 - last;
+        if (!startsLike(edges, grid, size_t(last + 1)) || last + span > columns)
+            return;
+        for (int c = last + 1; c < last + span; ++c) {
+            if (!isEmpty(t.table->cellAt(t.row, c)))
+                return;
+        }
+        if (t.table->cellAt(t.row, last).columnSpan() == 1)
+            t.table->mergeCells(t.row, last, 1, span);
+        return;
+    }
+    // More cells: they give the table its columns; the last cell of each row before spans the
+    // columns its own right edge covers.
+    const int last = int(grid.size()) - 2;
+    const int span = int(edges.size()) - 1 - last;
+    if (!startsLike(grid, edges, size_t(last + 1)) || int(edges.size()) - 1 > columns)
+        return;
+    QTextTableFormat format = t.table->format();
+    QList<QTextLength> widths = format.columnWidthConstraints();
+    widths.resize(columns);
+    for (int c = 0; c + 1 < int(edges.size()); ++c) {
+        const int width = int(
+            qBound<qint64>(0, qint64(edges[size_t(c + 1)]) - edges[size_t(c)], qint64(MaxTwips)));
+        if (width > 0)
+            widths[c] = QTextLength(QTextLength::FixedLength, Units::px(width));
+    }
+    format.setColumnWidthConstraints(widths);
+    t.table->setFormat(format);
+    t.widthsSet = qMax(t.widthsSet, int(edges.size()) - 1);
+    for (int r = 0; r < t.row; ++r) {
+        const QTextTableCell cell = t.table->cellAt(r, last);
+        if (cell.row() != r || cell.column() != last || cell.rowSpan() != 1
+            || cell.columnSpan() != 1)
+            continue;
+        bool empty = true;
+        for (int c = last + 1; c < last + span && empty; ++c)
+            empty = isEmpty(t.table->cellAt(r, c));
+        if (empty)
+            t.table->mergeCells(r, last, 1, span);
+    }
+    t.grid = edges;
 }

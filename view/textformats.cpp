@@ -103,6 +103,22 @@ PostScriptName postScriptName(const QString& name)
     return ps;
 }
 
+// The family a name stands for when it is one of the names word processors give a face for one
+// character set (Arial Cyr, Calibri CE, Times New Roman (Hebrew), MS Mincho Western): systems
+// install the face under its family name only. Empty for other names.
+QString familyOfCharsetName(const QString& name)
+{
+    static const QLatin1String suffixes[] = { QLatin1String(" CE"), QLatin1String(" Cyr"),
+        QLatin1String(" Greek"), QLatin1String(" Tur"), QLatin1String(" Baltic"),
+        QLatin1String(" Western"), QLatin1String(" (Hebrew)"), QLatin1String(" (Arabic)"),
+        QLatin1String(" (Vietnamese)"), QLatin1String(" (Thai)") };
+    for (const QLatin1String suffix : suffixes) {
+        if (name.size() > suffix.size() && name.endsWith(suffix))
+            return name.chopped(suffix.size());
+    }
+    return QString();
+}
+
 bool isDosFace(const Content::FontEntry& font)
 {
     return font.codePage == OemCodePage
@@ -221,9 +237,10 @@ void TextFormats::setFace(QTextCharFormat& f, const CharProps& s) const
 {
     const Content::FontEntry* font = entryOf(s.font);
     if (!font) {
-        // A document that names no font at all: the system's serif face, as word processors
-        // show such text.
-        const QString face = SystemFaces::resolve({}, QFont::Serif, false);
+        // A document that names no font at all: the face the system gives for Times New Roman
+        // (else its serif face), the face word processors show such text in.
+        const QString face
+            = SystemFaces::resolve({ QStringLiteral("Times New Roman") }, QFont::Serif, false);
         f.setFontFamilies(QStringList { face.isEmpty() ? QStringLiteral("serif") : face });
         f.setFontStyleHint(
             QFont::Serif, QFont::StyleStrategy(QFont::PreferDefault | QFont::PreferNoShaping));
@@ -246,6 +263,9 @@ void TextFormats::setFace(QTextCharFormat& f, const CharProps& s) const
         QStringList names;
         if (!font->name.isEmpty())
             names << font->name;
+        const QString family = familyOfCharsetName(font->name);
+        if (!family.isEmpty())
+            names << family;
         const PostScriptName ps = postScriptName(font->name);
         names << ps.families;
         if (ps.bold)
