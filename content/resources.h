@@ -44,7 +44,7 @@ struct ColorEntry {
 // A picture's bytes as the file holds them, with the sizes it declares.
 struct Picture {
     // What the file says the data is; the data may say otherwise.
-    enum Kind : std::uint8_t { Unknown, Png, Jpeg, Metafile, Bitmap };
+    enum Kind : std::uint8_t { Unknown, Png, Jpeg, Metafile, Bitmap, Gif };
     Kind kind = Unknown;
     QByteArray data;
     int widthGoal = 0, heightGoal = 0; // twips

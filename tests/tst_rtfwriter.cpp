@@ -174,7 +174,8 @@ void TestRtfWriter::pictures()
 
 void TestRtfWriter::picturesDecodedByTheirData()
 {
-    // PNG data under the label of JPEG, of a metafile, or of none is drawn as the PNG it is.
+    // PNG data under the label of JPEG, of a metafile, or of none is drawn as the PNG it is; GIF
+    // data as the GIF it is.
     const QByteArray png = TestSupport::imageData("PNG", Qt::magenta).toHex();
     auto doc = load("{\\rtf1 a{\\pict\\jpegblip " + png + "}b{\\pict\\emfblip " + png + "}c{\\pict "
         + png + "}d}");
@@ -186,6 +187,15 @@ void TestRtfWriter::picturesDecodedByTheirData()
         QCOMPARE(shown.size(), QSize(4, 3));
         QCOMPARE(shown.pixelColor(1, 1), QColor(Qt::magenta));
     }
+    // GIF, which has no word of its own, under the label of PNG: one red pixel.
+    const QByteArray gif = QByteArray::fromHex("47494638396101000100800000ff000000000021f904000000"
+                                               "00002c00000000010001000002024401003b");
+    doc = load("{\\rtf1 a{\\pict\\pngblip " + gif.toHex() + "}b}");
+    const QTextImageFormat image = formatAt(doc.get(), 1).toImageFormat();
+    const QImage shown
+        = doc->resource(QTextDocument::ImageResource, QUrl(image.name())).value<QImage>();
+    QCOMPARE(shown.size(), QSize(1, 1));
+    QCOMPARE(shown.pixelColor(0, 0), QColor(Qt::red));
 }
 
 void TestRtfWriter::positionContractWithTablesAndPictures()

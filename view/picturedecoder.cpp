@@ -55,6 +55,9 @@ Content::Picture::Kind kindOfData(const Content::Picture& picture)
         return Content::Picture::Png;
     if (data.startsWith("\xff\xd8\xff"))
         return Content::Picture::Jpeg;
+    // No RTF word names GIF, but writers put it in under another image's.
+    if (data.startsWith("GIF87a") || data.startsWith("GIF89a"))
+        return Content::Picture::Gif;
     if (picture.kind == Content::Picture::Png || picture.kind == Content::Picture::Jpeg)
         return Content::Picture::Unknown; // labelled as an image, but none Qt can read
     return picture.kind;
@@ -67,7 +70,7 @@ std::optional<QTextImageFormat> PictureDecoder::decode(const Content::Picture& p
     using Content::Picture;
     const int scaleX = picture.scaleX, scaleY = picture.scaleY;
     const Picture::Kind kind = kindOfData(picture);
-    if (kind != Picture::Png && kind != Picture::Jpeg) {
+    if (kind != Picture::Png && kind != Picture::Jpeg && kind != Picture::Gif) {
         // A metafile, drawn at the size it declares; or a kind Qt cannot draw, or a metafile that
         // does not draw: its place on the page, at that size.
         const int w = shownPixels(picture.widthGoal, scaleX);
@@ -86,7 +89,7 @@ std::optional<QTextImageFormat> PictureDecoder::decode(const Content::Picture& p
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
     const bool jpeg = kind == Picture::Jpeg;
-    QImageReader reader(&buffer, jpeg ? "jpeg" : "png");
+    QImageReader reader(&buffer, jpeg ? "jpeg" : kind == Picture::Gif ? "gif" : "png");
     // The size the picture says it has, read from its header before anything is decoded.
     const QSize own = reader.size();
     if (own.width() <= 0 || own.height() <= 0)
