@@ -94,6 +94,10 @@ struct ParaProps {
     int list = 0;
     int listLevel = 0;
     int pn = 0;
+    int style = 0; // \s: its paragraph style
+    // No space between it and a neighbour of its style (word processors set it for the items of
+    // a list).
+    bool contextualSpace = false;
     Shading shading; // behind the paragraph
     Border borderTop, borderLeft, borderBottom, borderRight;
 

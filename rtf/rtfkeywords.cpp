@@ -374,6 +374,8 @@ namespace {
             setter("sa", paraValue<&ParaProps::spaceAfter, INT_MIN, INT_MAX>);
             setter("sl", lineSpacing);
             setter("slmult", paraToggle<&ParaProps::lineMultiple>);
+            setter("s", paraValue<&ParaProps::style, 0, INT_MAX>);
+            setter("contextualspace", paraToggle<&ParaProps::contextualSpace>);
             using T = ParaProps::TabKind;
             setter("tqr", tabKind<T::RightTab>);
             setter("tqc", tabKind<T::CenterTab>);

@@ -115,6 +115,7 @@ private Q_SLOTS:
     void paragraphBordersAreDrawn();
     void doubleAndThickUnderlines();
     void lineSpacing();
+    void contextualSpacing();
     void capitalsAndUnderlines();
     void raisedScaledAndSpacedText();
     void shadingIsDrawn();
@@ -463,6 +464,28 @@ void TestRtfLook::lineSpacing()
     QCOMPARE(qRound(lineStep(0)), 19);
     QCOMPARE(qRound(lineStep(1)), 18);
     QVERIFY2(qAbs(lineStep(2) - 20.5) <= 0.6, qPrintable(QString::number(lineStep(2))));
+}
+
+void TestRtfLook::contextualSpacing()
+{
+    // Items of one style that ask for it have no space between them (10 pt before and after
+    // each); a paragraph of another style keeps its space from them, and so do items that do not
+    // ask.
+    const QByteArray item = "\\pard\\s34\\sb200\\sa200\\contextualspace item\\par ";
+    auto doc = load("{\\rtf1{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs24 " + item + item + item
+        + "\\pard\\s0\\sb200\\sa200 other\\par \\pard\\s34\\sb200\\sa200 plain\\par "
+          "\\pard\\s34\\sb200\\sa200 plain\\par}");
+    const auto top = [&](int blockNumber) {
+        return doc->documentLayout()->blockBoundingRect(doc->findBlockByNumber(blockNumber)).top()
+            + doc->findBlockByNumber(blockNumber).layout()->lineAt(0).y();
+    };
+    const qreal line = doc->findBlockByNumber(0).layout()->lineAt(0).height();
+    QVERIFY(qAbs(top(1) - top(0) - line) <= 1);
+    QVERIFY(qAbs(top(2) - top(1) - line) <= 1);
+    // 10 pt after the last item and 10 pt before the other paragraph, of which the layout
+    // keeps the larger: 10 pt (13.3 px) between them.
+    QVERIFY(top(3) - top(2) >= line + 12);
+    QVERIFY(top(5) - top(4) >= line + 12);
 }
 
 // The topmost row with ink between two x positions.

@@ -89,8 +89,7 @@ void RtfWriter::endParagraph(const ParaProps& para, End end)
     // A plain paragraph like the one before goes into its block, after a line break.
     const bool mayJoin = level == 0 && end == End::Paragraph && !m_tableBefore && m_images.isEmpty()
         && m_cells < MaxDocumentCells;
-    const QTextBlockFormat format
-        = mayJoin ? markedFormat(para, paragraphFormat(para)) : QTextBlockFormat();
+    const QTextBlockFormat format = mayJoin ? blockFormatOf(para, level) : QTextBlockFormat();
     if (m_joining) {
         if (mayJoin && format == m_joinedFormat
             && m_cursor.positionInBlock() + m_text.size() < GroupedLength) {
@@ -105,6 +104,7 @@ void RtfWriter::endParagraph(const ParaProps& para, End end)
             m_marks.clear();
             if (!oneRun)
                 m_cursor.insertText(QString(QChar::LineSeparator));
+            followedBy(para, level, end);
             return;
         }
         endJoinedBlock();
@@ -124,10 +124,11 @@ void RtfWriter::endParagraph(const ParaProps& para, End end)
     if (level == 0 && m_tableBefore)
         keepSpaceAfterTable(para, end);
     if (hasContent() || end == End::Paragraph) {
-        m_cursor.setBlockFormat(mayJoin ? format : markedFormat(para, paragraphFormat(para)));
+        m_cursor.setBlockFormat(mayJoin ? format : blockFormatOf(para, level));
         writeRuns();
     }
     m_marks.clear();
+    followedBy(para, level, end);
     switch (end) {
     case End::Paragraph: {
         if (mayJoin && joinsAlike(format)) {
@@ -175,6 +176,42 @@ void RtfWriter::endParagraph(const ParaProps& para, End end)
         if (m_marks.madeMarks())
             m_cursor.document()->setProperty(DocumentText::HasListMarks, true);
         break;
+    }
+}
+
+QTextBlockFormat RtfWriter::blockFormatOf(const ParaProps& para, int level)
+{
+    QTextBlockFormat format = markedFormat(para, paragraphFormat(para));
+    if (para.contextualSpace && followsAlike(para, level))
+        format.setTopMargin(0);
+    return format;
+}
+
+bool RtfWriter::followsAlike(const ParaProps& para, int level) const
+{
+    return m_previous.block.isValid() && m_previous.level == level
+        && m_previous.style == para.style;
+}
+
+void RtfWriter::followedBy(const ParaProps& para, int level, End end)
+{
+    // The paragraph before keeps no space after above one of its style, when it asks for that.
+    if (m_previous.contextualSpace && followsAlike(para, level)
+        && m_previous.block != m_cursor.block()) {
+        QTextCursor before(m_previous.block);
+        QTextBlockFormat format = before.blockFormat();
+        if (format.bottomMargin() != 0) {
+            format.setBottomMargin(0);
+            before.setBlockFormat(format);
+        }
+    }
+    // The next paragraph follows this one in the same cell or at the top, after a paragraph end.
+    m_previous = Previous();
+    if (end == End::Paragraph) {
+        m_previous.block = m_cursor.block();
+        m_previous.level = level;
+        m_previous.style = para.style;
+        m_previous.contextualSpace = para.contextualSpace;
     }
 }
 

@@ -77,6 +77,13 @@ private:
     // Many paragraphs alike cost the document far more as blocks than as lines of one block:
     // paragraphs of a format that looks the same either way share a block while it is short.
     static bool joinsAlike(const QTextBlockFormat& format);
+    // The block format of a paragraph at a table level, without the space before that it asks
+    // to drop after a paragraph of its style.
+    QTextBlockFormat blockFormatOf(const Content::ParaProps& para, int level);
+    bool followsAlike(const Content::ParaProps& para, int level) const;
+    // Takes the space after from the paragraph before, if it asks to drop it before this one of
+    // its style, and remembers this one as the paragraph before the next.
+    void followedBy(const Content::ParaProps& para, int level, End end);
     void endJoinedBlock();
     // The paragraph's block format, single and multiple spacing measured as word processors
     // measure a line of its largest text.
@@ -141,6 +148,13 @@ private:
     // its format may join it.
     bool m_joining = false;
     QTextBlockFormat m_joinedFormat;
+    // The paragraph written last, when the next one may follow it directly.
+    struct Previous {
+        QTextBlock block; // invalid when the next paragraph cannot follow it
+        int level = 0;
+        int style = 0;
+        bool contextualSpace = false;
+    } m_previous;
     bool m_endedAtCharacter = false; // some block was ended at a space or a tab
     // The block the text goes into and its tabs so far.
     QTextBlock m_tabsBlock;
