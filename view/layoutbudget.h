@@ -89,6 +89,8 @@ constexpr int MaxColumns = 64;
 // as several, one after the other, each of at most this many cells (filled or not), a cell
 // counting twice for each level it is nested at.
 constexpr qint64 MaxTableCost = 2000;
+// Tables of at most this many cells draw the sides where two cells meet once.
+constexpr qint64 MaxCollapsedCells = 300;
 // Every cell costs time and memory for its own block and frame, many times the text it holds:
 // past this many in a document, the rest of its tables are written as text, a tab after each cell
 // and a line for each row.

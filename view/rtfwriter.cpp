@@ -401,6 +401,14 @@ void RtfWriter::finishTable(OpenTable& t)
     if (t.rows > t.row + 1)
         t.table->removeRows(t.row + 1, t.rows - t.row - 1);
     t.rows = t.row + 1;
+    // Where two cells meet, the wider of their sides is drawn once. The text engine finds every
+    // cell's neighbours for that in time growing with the square of the cells (tables of
+    // thousands of cells took twice as long to lay out): larger ones draw both sides.
+    if (qint64(t.rows) * t.columns <= MaxCollapsedCells) {
+        QTextTableFormat format = t.table->format();
+        format.setBorderCollapse(true);
+        t.table->setFormat(format);
+    }
 }
 
 qint64 RtfWriter::cellCost() const { return qint64(1) << (m_tables.size() - 1); }
@@ -412,12 +420,12 @@ void RtfWriter::openTablesTo(int level)
     while (int(m_tables.size()) < level) {
         if (!m_tables.empty())
             enterCell();
-        // Cells draw the borders their rows declare, and only those; where two cells meet, the
-        // wider of their sides is drawn once. Cells keep their text against their sides unless
-        // their rows give them room.
+        // Cells draw the borders their rows declare, and only those (drawn once where cells meet
+        // in a table that is not too large: finishTable). Cells keep their text against their
+        // sides unless their rows give them room.
         QTextTableFormat format;
         format.setBorder(0);
-        format.setBorderCollapse(true);
+        format.setBorderCollapse(false);
         format.setCellPadding(0);
         format.setCellSpacing(0);
         placeTable(format);
