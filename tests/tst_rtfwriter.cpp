@@ -67,6 +67,7 @@ private Q_SLOTS:
     void tables();
     void nestedTables();
     void pictures();
+    void charactersNoFaceDrawsStayInTheirFace();
     void picturesDecodedByTheirData();
     void positionContractWithTablesAndPictures();
     void boundedTables();
@@ -170,6 +171,23 @@ void TestRtfWriter::pictures()
     const QTextImageFormat second = formatAt(doc.get(), 3).toImageFormat();
     QVERIFY(second.isValid());
     QCOMPARE(second.width(), 8.0);
+}
+
+void TestRtfWriter::charactersNoFaceDrawsStayInTheirFace()
+{
+    // Control characters are not looked for in every installed face (a line of them took
+    // seconds); letters and a character beyond the first plane, a surrogate pair, are.
+    auto doc = load("{\\rtf1\\ansi a\\'90\\'90b \\u55357?\\u56489? c}");
+    QCOMPARE(doc->toPlainText(), QStringLiteral("a\u0090\u0090b \U0001F4A9 c"));
+    const auto merges = [&](int at) {
+        return !(formatAt(doc.get(), at).fontStyleStrategy() & QFont::NoFontMerging);
+    };
+    QVERIFY(merges(0));
+    QVERIFY(!merges(1));
+    QVERIFY(!merges(2));
+    QVERIFY(merges(3));
+    QVERIFY(merges(5));
+    QVERIFY(merges(6));
 }
 
 void TestRtfWriter::picturesDecodedByTheirData()

@@ -3,6 +3,7 @@
 #include "view/documentview.h"
 #include "view/documentwriter.h"
 #include "view/heightindex.h"
+#include "view/layoutbudget.h"
 #include "view/windowlayout.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -166,6 +167,26 @@ private Q_SLOTS:
         QTextCursor mark(view->document());
         mark.setPosition(int(view->Text().lastIndexOf(u"document")) + 1);
         QCOMPARE(mark.charFormat().fontWeight(), int(QFont::Bold));
+    }
+
+    void manyShortParagraphsAreLaidOutAWindowAtATime()
+    {
+        // Few characters, but more paragraphs than a window takes: not laid out whole.
+        auto view = std::make_unique<DocumentView>();
+        view->resize(600, 400);
+        view->show();
+        QByteArray rtf = "{\\rtf1\\ansi\\sa20 ";
+        for (int i = 0; i < 3 * LayoutBudget::WindowBlocks; ++i)
+            rtf += "x\\par ";
+        view->showDocument(DocumentWriter::fromRtf(rtf + "}", QFont()));
+        view->repaint();
+        QVERIFY(view->document()->characterCount() < LayoutBudget::WindowChars);
+        QVERIFY(laidOut(view->document()->begin()));
+        QVERIFY(!laidOut(view->document()->lastBlock()));
+        QTest::keyClick(view.get(), Qt::Key_End, Qt::ControlModifier);
+        view->repaint();
+        verifyCaretShown(*view);
+        QVERIFY(!laidOut(view->document()->begin()));
     }
 
     void aShortDocumentIsLaidOutWhole()

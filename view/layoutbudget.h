@@ -74,6 +74,9 @@ constexpr qsizetype MaxTabsInBlock = 64;
 // proportion to what it is given.
 constexpr qint64 WindowChars = 65536;
 constexpr double WindowHeight = 4000000;
+// ... and at most this many paragraphs, those of table cells included: a paragraph or a cell
+// costs the layout far more than a character.
+constexpr int WindowBlocks = 4000;
 
 // Face names of a document looked up in the system's fonts; the rest are drawn in the face of
 // their font's class (each lookup takes the system about 0.15 ms).

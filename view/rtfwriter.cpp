@@ -613,12 +613,70 @@ void RtfWriter::insertRun(const Run& run)
         if (at < from || at >= end)
             continue;
         if (at > from)
-            insertText(QStringView(m_text).sliced(from, at - from), format);
+            insertShown(QStringView(m_text).sliced(from, at - from), format);
         insertText(QStringView(m_text).sliced(at, 1), m_marks.boxAfter(format, at));
         from = at + 1;
     }
     if (end > from)
-        insertText(QStringView(m_text).sliced(from, end - from), format);
+        insertShown(QStringView(m_text).sliced(from, end - from), format);
+}
+
+namespace {
+
+// The length of the character at i when no face is made to draw it (a control character, a
+// code point not assigned, half a surrogate pair), else 0.
+qsizetype undrawableAt(QStringView text, qsizetype i)
+{
+    const char16_t c = text[i].unicode();
+    if (c >= 0x20 && c < 0x7F)
+        return 0;
+    if (c == u'\t')
+        return 0;
+    if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+        const char32_t code = QChar::surrogateToUcs4(c, text[i + 1].unicode());
+        return QChar::category(code) == QChar::Other_NotAssigned ? 2 : 0;
+    }
+    switch (QChar::category(c)) {
+    case QChar::Other_Control:
+    case QChar::Other_NotAssigned:
+    case QChar::Other_Surrogate:
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+void RtfWriter::insertShown(QStringView text, const QTextCharFormat& format)
+{
+    // The text engine looks for a character its face lacks in every other installed face, one
+    // character at a time: a line of characters no face has took seconds. Those are drawn in the
+    // face of their text alone.
+    qsizetype from = 0;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        qsizetype n = undrawableAt(text, i);
+        if (n == 0) {
+            // A pair of surrogates is one character, never parted.
+            const bool pair = text[i].isHighSurrogate() && i + 1 < text.size()
+                && text[i + 1].isLowSurrogate();
+            i += pair ? 2 : 1;
+            continue;
+        }
+        if (i > from)
+            insertText(text.sliced(from, i - from), format);
+        qsizetype j = i + n;
+        while (j < text.size() && (n = undrawableAt(text, j)) > 0)
+            j += n;
+        QTextCharFormat alone = format;
+        alone.setFontStyleStrategy(
+            QFont::StyleStrategy(format.fontStyleStrategy() | QFont::NoFontMerging));
+        insertText(text.sliced(i, j - i), alone);
+        from = i = j;
+    }
+    if (text.size() > from)
+        insertText(text.sliced(from), format);
 }
 
 void RtfWriter::writeRuns()

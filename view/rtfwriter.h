@@ -105,6 +105,8 @@ private:
     void finishTable(OpenTable& table);
     // What a cell of the innermost table adds to the cost of laying out the outermost.
     qint64 cellCost() const;
+    // Inserts text, its characters that no face draws in the face of the text alone.
+    void insertShown(QStringView text, const QTextCharFormat& format);
     // Inserts text, ending the block where the paragraph grows too long or has too many tabs.
     void insertText(QStringView text, const QTextCharFormat& format);
     // Where in text the block must end, or -1.

@@ -16,6 +16,7 @@
 
 namespace {
 
+using LayoutBudget::WindowBlocks;
 using LayoutBudget::WindowChars;
 using LayoutBudget::WindowHeight;
 
@@ -181,7 +182,8 @@ void WindowLayout::placeWindow(int anchor, qreal top, qreal bottom)
         return;
     anchor = std::clamp(anchor, 0, count - 1);
     // A document that fits in a window is laid out whole, as Qt would.
-    if (document()->characterCount() <= WindowChars && fitsWhole()) {
+    if (document()->characterCount() <= WindowChars && document()->blockCount() <= WindowBlocks
+        && fitsWhole()) {
         m_first = 0;
         m_last = count - 1;
         layoutWindow();
@@ -191,13 +193,17 @@ void WindowLayout::placeWindow(int anchor, qreal top, qreal bottom)
     int last = anchor;
     qint64 characters = itemEnd(anchor) - itemStart(anchor);
     qreal bound = heightBound(anchor);
+    int blocks = blocksOf(anchor);
     const auto fits = [&](int item) {
         const qint64 more = itemEnd(item) - itemStart(item);
         const qreal taller = heightBound(item);
-        if (characters + more > WindowChars || bound + taller > WindowHeight)
+        const int moreBlocks = blocksOf(item);
+        if (characters + more > WindowChars || bound + taller > WindowHeight
+            || blocks + moreBlocks > WindowBlocks)
             return false;
         characters += more;
         bound += taller;
+        blocks += moreBlocks;
         return true;
     };
     for (bool grew = true; grew;) {
@@ -220,6 +226,15 @@ void WindowLayout::placeWindow(int anchor, qreal top, qreal bottom)
     m_first = first;
     m_last = last;
     layoutWindow();
+}
+
+int WindowLayout::blocksOf(int item) const
+{
+    if (!m_items[size_t(item)].table)
+        return 1;
+    const QTextDocument* doc = document();
+    return doc->findBlock(itemEnd(item) - 1).blockNumber()
+        - doc->findBlock(itemStart(item)).blockNumber() + 1;
 }
 
 qreal WindowLayout::shadowTop(int item) const
@@ -251,6 +266,12 @@ void WindowLayout::layoutWindow()
     // paragraph's own formats go first: a fragment that starts at a paragraph's start does not
     // carry them into the paragraph it is inserted in, and Qt does not lay a paragraph out again
     // when its own character format changes afterwards.
+    // Its lines go first: the text engine goes over all of a paragraph's lines for each piece of
+    // text removed from it.
+    for (QTextBlock block = m_shadow->begin(); block.isValid(); block = block.next()) {
+        if (QTextLayout* layout = block.layout())
+            layout->clearLayout();
+    }
     QTextCursor into(m_shadow.get());
     into.select(QTextCursor::Document);
     into.removeSelectedText();

@@ -65,6 +65,8 @@ private:
     int itemAt(int position) const;
     // The most the window may be asked to lay out for an item, from its characters and sizes.
     qreal heightBound(int item) const;
+    // The paragraphs of an item, those of a table's cells included.
+    int blocksOf(int item) const;
     bool fitsWhole() const;
     // Chooses the window around item anchor to cover [top, bottom] and lays it out.
     void placeWindow(int anchor, qreal top, qreal bottom);
