@@ -659,8 +659,8 @@ void RtfWriter::insertShown(QStringView text, const QTextCharFormat& format)
         qsizetype n = undrawableAt(text, i);
         if (n == 0) {
             // A pair of surrogates is one character, never parted.
-            const bool pair = text[i].isHighSurrogate() && i + 1 < text.size()
-                && text[i + 1].isLowSurrogate();
+            const bool pair
+                = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
             i += pair ? 2 : 1;
             continue;
         }
