@@ -93,17 +93,11 @@ void RtfWriter::endParagraph(const ParaProps& para, End end)
     if (m_joining) {
         if (mayJoin && format == m_joinedFormat
             && m_cursor.positionInBlock() + m_text.size() < GroupedLength) {
-            // The line break takes the format of the text before it, as a paragraph's end does:
-            // with one run of text, they go in together.
-            const bool oneRun = m_runs.size() == 1 && m_runs.front().image < 0;
-            if (oneRun) {
-                m_text.append(QChar::LineSeparator);
-                ++m_runs.front().length;
-            }
+            // The line break ends the paragraph before and takes the format of its text, as a
+            // paragraph's end does.
+            m_cursor.insertText(QString(QChar::LineSeparator));
             writeRuns();
             m_marks.clear();
-            if (!oneRun)
-                m_cursor.insertText(QString(QChar::LineSeparator));
             followedBy(para, level, end);
             return;
         }
@@ -132,7 +126,7 @@ void RtfWriter::endParagraph(const ParaProps& para, End end)
     switch (end) {
     case End::Paragraph: {
         if (mayJoin && joinsAlike(format)) {
-            m_cursor.insertText(QString(QChar::LineSeparator));
+            // Its end waits: a line break if the next paragraph joins it, else a block's end.
             m_joining = true;
             m_joinedFormat = format;
             break;
@@ -230,8 +224,7 @@ bool RtfWriter::joinsAlike(const QTextBlockFormat& format)
 
 void RtfWriter::endJoinedBlock()
 {
-    // The line break after the last paragraph that joined becomes the end of the block.
-    m_cursor.deletePreviousChar();
+    // The last paragraph that joined ends the block.
     m_cursor.insertBlock();
     m_joining = false;
 }
@@ -246,8 +239,8 @@ QTextBlockFormat RtfWriter::paragraphFormat(const ParaProps& para)
         // An empty paragraph has one line of the text engine's own height for the format it
         // takes from the text before it. Given as a fixed height it stays that when it shares a
         // block with others alike: the engine rounds a block's height, not each of its lines'.
-        if (format.lineHeightType() == QTextBlockFormat::FixedHeight)
-            return format;
+        if (format.lineHeightType() == QTextBlockFormat::FixedHeight || !joinsAlike(format))
+            return format; // only paragraphs that may share a block need it
         const qreal empty = emptyLineOf(m_cursor.charFormat(), format);
         if (empty > 0)
             format.setLineHeight(empty, QTextBlockFormat::FixedHeight);
@@ -566,6 +559,9 @@ qsizetype RtfWriter::blockCut(QStringView text)
         if (cut < 0)
             cut = text.indexOf(u' ', qMax<qsizetype>(room, 0));
     }
+    // The block's tabs are counted when tabs come: a block the count is not of is counted anew.
+    if (!text.contains(u'\t'))
+        return cut;
     if (m_cursor.block() != m_tabsBlock) {
         m_tabsBlock = m_cursor.block();
         m_blockTabs = m_tabsBlock.text().count(u'\t');
@@ -656,6 +652,11 @@ void RtfWriter::insertShown(QStringView text, const QTextCharFormat& format)
     qsizetype from = 0;
     qsizetype i = 0;
     while (i < text.size()) {
+        const char16_t c = text[i].unicode();
+        if (c >= 0x20 && c < 0x7F) {
+            ++i;
+            continue;
+        }
         qsizetype n = undrawableAt(text, i);
         if (n == 0) {
             // A pair of surrogates is one character, never parted.

@@ -146,8 +146,8 @@ private:
     qint64 m_cells = 0; // in the document, spare ones included
     Content::RowDef m_rowDef;
     bool m_rowDefFresh = false; // m_rowDef came since a row was last begun
-    // The block ends in a line break that stands for a paragraph's end, and more paragraphs of
-    // its format may join it.
+    // The paragraph written last may be joined by the next one of its format: its end is not
+    // written yet.
     bool m_joining = false;
     QTextBlockFormat m_joinedFormat;
     // The paragraph written last, when the next one may follow it directly.
