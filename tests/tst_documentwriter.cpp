@@ -143,13 +143,14 @@ private Q_SLOTS:
         // Plain paragraphs of one format are lines of one block, and so are empty ones. Beside
         // the same paragraphs justified every other one (a paragraph of one line looks the same
         // either way, and they stay blocks of their own), each starts at the same place, and the
-        // text reads the same.
+        // text and its bold words read the same; a block of many tabs ends between two of them.
         QFETCH(QByteArray, spacing);
         QByteArray joined = "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Helvetica;}}\\f0\\fs24 ";
         QByteArray apart = joined;
         for (int i = 0; i < 300; ++i) {
-            const QByteArray text
-                = i >= 100 && i < 200 ? QByteArray() : "line " + QByteArray::number(i);
+            const QByteArray text = i >= 100 && i < 200
+                ? QByteArray()
+                : "line {\\b " + QByteArray::number(i) + "}" + (i % 3 ? "" : "\\tab t");
             joined += "\\pard" + spacing + " " + text + "\\par ";
             apart += (i % 2 ? "\\pard\\qj" : "\\pard") + spacing + " " + text + "\\par ";
         }
@@ -172,6 +173,15 @@ private Q_SLOTS:
         for (qsizetype at = 0; at >= 0; at = text.indexOf(u'\n', at + 1)) {
             const int start = at == 0 ? 0 : int(at) + 1;
             QCOMPARE(rectAt(a, start), rectAt(b, start));
+        }
+        auto weightAt = [](DocumentView& view, int position) {
+            QTextCursor c(view.document());
+            c.setPosition(position + 1);
+            return c.charFormat().fontWeight();
+        };
+        for (int at = 0; at < text.size(); ++at) {
+            if (text[at] != u'\n')
+                QCOMPARE(weightAt(a, at), weightAt(b, at));
         }
         // Selections across the joins read as the text.
         a.setSelStart(3);

@@ -91,11 +91,10 @@ void RtfWriter::endParagraph(const ParaProps& para, End end)
         && m_cells < MaxDocumentCells;
     const QTextBlockFormat format = mayJoin ? blockFormatOf(para, level) : QTextBlockFormat();
     if (m_joining) {
-        if (mayJoin && format == m_joinedFormat
-            && m_cursor.positionInBlock() + m_text.size() < GroupedLength) {
+        if (mayJoin && format == m_joinedFormat && fitsJoinedBlock()) {
             // The line break ends the paragraph before and takes the format of its text, as a
             // paragraph's end does.
-            m_cursor.insertText(QString(QChar::LineSeparator));
+            putText(u"\u2028", lastCharFormat());
             writeRuns();
             m_marks.clear();
             followedBy(para, level, end);
@@ -129,6 +128,8 @@ void RtfWriter::endParagraph(const ParaProps& para, End end)
             // Its end waits: a line break if the next paragraph joins it, else a block's end.
             m_joining = true;
             m_joinedFormat = format;
+            m_joinedLength = m_cursor.positionInBlock();
+            m_joinedTabs = m_cursor.block().text().count(u'\t');
             break;
         }
         // The next paragraph gives its block its own format when it ends. Until then the block
@@ -222,11 +223,51 @@ bool RtfWriter::joinsAlike(const QTextBlockFormat& format)
         && format.pageBreakPolicy() == QTextFormat::PageBreak_Auto;
 }
 
+bool RtfWriter::fitsJoinedBlock()
+{
+    // A block is ended at a tab where its tabs grow too many: the next paragraph begins a block
+    // instead, where it looks the same.
+    const qsizetype tabs = m_text.count(u'\t');
+    if (m_joinedLength + m_text.size() >= GroupedLength || m_joinedTabs + tabs > MaxTabsInBlock)
+        return false;
+    m_joinedTabs += tabs;
+    return true;
+}
+
 void RtfWriter::endJoinedBlock()
 {
     // The last paragraph that joined ends the block.
+    flushJoined();
     m_cursor.insertBlock();
     m_joining = false;
+}
+
+void RtfWriter::putText(QStringView text, const QTextCharFormat& format)
+{
+    if (!m_joining) {
+        m_cursor.insertText(text.toString(), format);
+        return;
+    }
+    // The document's cost is per insertion, not per character: a million short paragraphs
+    // joined go in as a few runs.
+    if (!m_joinedText.isEmpty() && format != m_joinedTextFormat)
+        flushJoined();
+    m_joinedText += text;
+    m_joinedTextFormat = format;
+    m_joinedLength += text.size();
+}
+
+void RtfWriter::flushJoined()
+{
+    if (m_joinedText.isEmpty())
+        return;
+    m_cursor.insertText(m_joinedText, m_joinedTextFormat);
+    m_joinedText.clear();
+}
+
+QTextCharFormat RtfWriter::lastCharFormat() const
+{
+    return m_joinedText.isEmpty() ? m_cursor.charFormat() : m_joinedTextFormat;
 }
 
 QTextBlockFormat RtfWriter::paragraphFormat(const ParaProps& para)
@@ -241,10 +282,8 @@ QTextBlockFormat RtfWriter::paragraphFormat(const ParaProps& para)
         // block with others alike: the engine rounds a block's height, not each of its lines'.
         if (format.lineHeightType() == QTextBlockFormat::FixedHeight || !joinsAlike(format))
             return format; // only paragraphs that may share a block need it
-        const qreal empty = emptyLineOf(m_cursor.charFormat(), format);
-        if (empty > 0)
-            format.setLineHeight(empty, QTextBlockFormat::FixedHeight);
-        return format;
+        const qreal empty = emptyLineOf(lastCharFormat(), format);
+        return empty > 0 ? spacedFormat(format, empty) : format;
     }
     qreal line = 0;
     for (const Run& run : m_runs) {
@@ -260,9 +299,20 @@ QTextBlockFormat RtfWriter::paragraphFormat(const ParaProps& para)
                     qAbs(qBound(-MaxLineMultiple * 240, para.lineSpacing, MaxLineMultiple * 240)),
                     MaxLineMultiple * 240)
             / 240.0;
-    format.setLineHeight(
-        qMin<qreal>(line, Units::px(MaxLineSpacingTwips)), QTextBlockFormat::FixedHeight);
-    return format;
+    return spacedFormat(format, qMin<qreal>(line, Units::px(MaxLineSpacingTwips)));
+}
+
+QTextBlockFormat RtfWriter::spacedFormat(const QTextBlockFormat& format, qreal line)
+{
+    // Paragraphs come in runs of one format: the last answer is shared, so that comparing the
+    // next paragraph's format with it costs nothing.
+    if (m_spaced.line != line || !(m_spaced.from == format)) {
+        m_spaced.from = format;
+        m_spaced.line = line;
+        m_spaced.format = format;
+        m_spaced.format.setLineHeight(line, QTextBlockFormat::FixedHeight);
+    }
+    return m_spaced.format;
 }
 
 QTextBlockFormat RtfWriter::markedFormat(const ParaProps& para, QTextBlockFormat format)
@@ -323,6 +373,14 @@ qreal RtfWriter::measureEmptyLine(const QTextCharFormat& format, const QTextBloc
 }
 
 qreal RtfWriter::singleLineOf(const Content::CharProps& chars)
+{
+    if (m_lastSingleLine.line >= 0 && m_lastSingleLine.chars == chars)
+        return m_lastSingleLine.line;
+    m_lastSingleLine = { chars, findSingleLine(chars) };
+    return m_lastSingleLine.line;
+}
+
+qreal RtfWriter::findSingleLine(const Content::CharProps& chars)
 {
     auto found = m_singleLines.constFind(chars);
     if (found != m_singleLines.cend())
@@ -529,12 +587,12 @@ void RtfWriter::insertText(QStringView text, const QTextCharFormat& format)
         if (cut < 0)
             break;
         if (cut > 0)
-            m_cursor.insertText(text.first(cut).toString(), format);
+            putText(text.first(cut), format);
         endBlockAt(text[cut].unicode());
         text = text.sliced(cut + 1);
     }
     if (!text.isEmpty()) {
-        m_cursor.insertText(text.toString(), format);
+        putText(text, format);
         m_blockTabs += text.count(u'\t');
     }
 }
@@ -548,7 +606,8 @@ qsizetype RtfWriter::blockCut(QStringView text)
     // last line break before, where it looks the same, else at the tab. The character becomes
     // the end of the block, which the view's text shows as the character it was (DocumentText).
     qsizetype cut = -1;
-    const qsizetype room = MaxBlockLength - m_cursor.positionInBlock();
+    const qsizetype room
+        = MaxBlockLength - (m_joining ? m_joinedLength : m_cursor.positionInBlock());
     if (text.size() > room) {
         for (qsizetype i = qMax<qsizetype>(room, 0) - 1; i >= 0 && i >= room - SpaceSearch; --i) {
             if (text[i] == u' ') {
@@ -562,6 +621,7 @@ qsizetype RtfWriter::blockCut(QStringView text)
     // The block's tabs are counted when tabs come: a block the count is not of is counted anew.
     if (!text.contains(u'\t'))
         return cut;
+    flushJoined();
     if (m_cursor.block() != m_tabsBlock) {
         m_tabsBlock = m_cursor.block();
         m_blockTabs = m_tabsBlock.text().count(u'\t');
@@ -581,6 +641,8 @@ void RtfWriter::endBlockAt(char16_t character)
 {
     // The paragraph's space after is the last block's, its space before and first-line indent the
     // first block's.
+    flushJoined();
+    m_joinedLength = 0;
     QTextBlockFormat ended = m_cursor.blockFormat();
     QTextBlockFormat next = ended;
     ended.setBottomMargin(0);

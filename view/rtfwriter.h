@@ -84,11 +84,22 @@ private:
     // Takes the space after from the paragraph before, if it asks to drop it before this one of
     // its style, and remembers this one as the paragraph before the next.
     void followedBy(const Content::ParaProps& para, int level, End end);
+    // Whether the paragraph waiting may join the block: it stays short and of few tabs.
+    bool fitsJoinedBlock();
     void endJoinedBlock();
+    // Inserts text at the cursor; while paragraphs join a block it waits until the format
+    // changes or the block ends.
+    void putText(QStringView text, const QTextCharFormat& format);
+    void flushJoined();
+    // The format of the last character written, waiting or not.
+    QTextCharFormat lastCharFormat() const;
     // The paragraph's block format, single and multiple spacing measured as word processors
     // measure a line of its largest text.
     QTextBlockFormat paragraphFormat(const Content::ParaProps& para);
     qreal singleLineOf(const Content::CharProps& chars);
+    qreal findSingleLine(const Content::CharProps& chars);
+    // The format with lines of a fixed height.
+    QTextBlockFormat spacedFormat(const QTextBlockFormat& format, qreal line);
     // The height the text engine gives an empty paragraph of a format and line spacing.
     qreal emptyLineOf(const QTextCharFormat& format, const QTextBlockFormat& spacing);
     qreal measureEmptyLine(const QTextCharFormat& format, const QTextBlockFormat& spacing);
@@ -150,6 +161,10 @@ private:
     // written yet.
     bool m_joining = false;
     QTextBlockFormat m_joinedFormat;
+    qsizetype m_joinedLength = 0; // of the block they join, the text waiting included
+    qsizetype m_joinedTabs = 0;
+    QString m_joinedText; // written, not yet in the document
+    QTextCharFormat m_joinedTextFormat;
     // The paragraph written last, when the next one may follow it directly.
     struct Previous {
         QTextBlock block; // invalid when the next paragraph cannot follow it
@@ -165,6 +180,15 @@ private:
     QTextTable* m_tableBefore = nullptr;
     Content::CharProps m_lastChars; // of the last text: an empty paragraph's line is in them
     QHash<Content::CharProps, qreal> m_singleLines; // 0: the text engine's own
+    struct {
+        Content::CharProps chars;
+        qreal line = -1;
+    } m_lastSingleLine;
+    struct {
+        QTextBlockFormat from;
+        qreal line = -1;
+        QTextBlockFormat format;
+    } m_spaced;
     QHash<QString, qreal> m_emptyLines; // by font and line spacing
     struct EmptyLine {
         QTextCharFormat format;
