@@ -5,10 +5,22 @@
 #include <QtGlobal>
 #include <array>
 #include <cstdint>
+#include <cstring>
+#include <type_traits>
 
 // What a document says of its characters and paragraphs, in the file's own units (half-points,
 // twips, numbers into its font and colour tables). Nothing here knows how it will be shown.
 namespace Content {
+
+// An array of plain values compared as bytes: paragraphs are compared with the one before for
+// every paragraph, and element by element their tab stops cost more than all the rest.
+template <typename T, std::size_t N> struct PlainArray : std::array<T, N> {
+    static_assert(std::has_unique_object_representations_v<T>);
+    bool operator==(const PlainArray& other) const
+    {
+        return std::memcmp(this->data(), other.data(), sizeof(T) * N) == 0;
+    }
+};
 
 // A background: a pattern colour laid over a background colour, percent/100 of it (0 to 10000);
 // colours are numbers into the colour table, 0 for auto.
@@ -105,8 +117,8 @@ struct ParaProps {
     // more than MaxTabs keeps its first ones.
     enum TabKind : std::uint8_t { LeftTab, RightTab, CenterTab, DecimalTab };
     static constexpr int MaxTabs = 32;
-    std::array<std::int32_t, MaxTabs> tabPositions {};
-    std::array<TabKind, MaxTabs> tabKinds {};
+    PlainArray<std::int32_t, MaxTabs> tabPositions {};
+    PlainArray<TabKind, MaxTabs> tabKinds {};
     // What fills the space a tab takes up to the stop: dots in a table of contents, say.
     enum TabLeader : std::uint8_t {
         NoLeader,
@@ -117,7 +129,7 @@ struct ParaProps {
         ThickLine,
         Equals
     };
-    std::array<TabLeader, MaxTabs> tabLeaders {};
+    PlainArray<TabLeader, MaxTabs> tabLeaders {};
     TabLeader nextTabLeader = NoLeader;
     std::uint8_t tabCount = 0;
     TabKind nextTabKind = LeftTab; // the kind the next stop gets

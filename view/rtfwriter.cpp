@@ -176,9 +176,31 @@ void RtfWriter::endParagraph(const ParaProps& para, End end)
 
 QTextBlockFormat RtfWriter::blockFormatOf(const ParaProps& para, int level)
 {
+    // Paragraphs come in runs alike: one of no text or of one run, without marks, takes the
+    // format of the one before when its properties and text's are the same.
+    const bool plain = m_marks.isEmpty() && !para.contextualSpace && m_runs.size() <= 1
+        && (m_runs.empty() || m_runs.front().image < 0);
+    if (plain) {
+        LastBlock& last = m_lastBlock;
+        if (last.valid && last.runs == m_runs.size()
+            && (m_runs.empty() ? last.textBefore == lastCharFormat()
+                               : last.chars == m_runs.front().chars)
+            && last.para == para)
+            return last.format;
+    }
     QTextBlockFormat format = markedFormat(para, paragraphFormat(para));
     if (para.contextualSpace && followsAlike(para, level))
         format.setTopMargin(0);
+    if (plain) {
+        m_lastBlock.valid = true;
+        m_lastBlock.runs = m_runs.size();
+        if (m_runs.empty())
+            m_lastBlock.textBefore = lastCharFormat();
+        else
+            m_lastBlock.chars = m_runs.front().chars;
+        m_lastBlock.para = para;
+        m_lastBlock.format = format;
+    }
     return format;
 }
 

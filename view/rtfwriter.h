@@ -184,6 +184,15 @@ private:
         Content::CharProps chars;
         qreal line = -1;
     } m_lastSingleLine;
+    // The format blockFormatOf gave a paragraph of one run of text or none, and what it came from.
+    struct LastBlock {
+        bool valid = false;
+        std::size_t runs = 0;
+        Content::CharProps chars; // of the run
+        QTextCharFormat textBefore; // of the text before an empty paragraph
+        Content::ParaProps para;
+        QTextBlockFormat format;
+    } m_lastBlock;
     struct {
         QTextBlockFormat from;
         qreal line = -1;
