@@ -92,6 +92,9 @@ constexpr int MaxColumns = 64;
 // as several, one after the other, each of at most this many cells (filled or not), a cell
 // counting twice for each level it is nested at.
 constexpr qint64 MaxTableCost = 2000;
+// Text in a table costs as one more cell for each this many characters: a table holds at most
+// about a window's text (WindowChars). A cell with more than that goes on as text.
+constexpr qint64 TableCharsPerCell = 32;
 // Tables of at most this many cells draw the sides where two cells meet once.
 constexpr qint64 MaxCollapsedCells = 300;
 // Every cell costs time and memory for its own block and frame, many times the text it holds:

@@ -103,7 +103,13 @@ void RtfWriter::endParagraph(const ParaProps& para, End end)
         endJoinedBlock();
     }
 
-    if (m_cells >= MaxDocumentCells && end != End::Document) {
+    // A table's cell is laid out whole: one whose text would outgrow what the view lays out at
+    // a time goes on as text, with the rest of its table.
+    if (level == 0)
+        m_tableAsText = false;
+    else if (m_cellChars + m_text.size() > WindowChars)
+        m_tableAsText = true;
+    if ((m_cells >= MaxDocumentCells || m_tableAsText) && end != End::Document) {
         writeAsText(para, end);
         return;
     }
@@ -113,6 +119,10 @@ void RtfWriter::endParagraph(const ParaProps& para, End end)
     if (level > 0 && content) {
         openTablesTo(level);
         enterCell();
+        // Text costs the table's layout as cells do: a table of much text goes on as a new one
+        // after a row, as one of many cells does.
+        m_cellChars = end == End::Paragraph ? m_cellChars + m_text.size() : 0;
+        m_tableText += m_text.size() * cellCost();
     }
     if (level == 0 && m_tableBefore)
         keepSpaceAfterTable(para, end);
@@ -465,8 +475,11 @@ void RtfWriter::closeTablesTo(int level)
             m_tableBefore = m_tables.back().table;
         m_tables.pop_back();
     }
-    if (m_tables.empty())
+    if (m_tables.empty()) {
         m_tableCost = 0;
+        m_tableText = 0;
+        m_cellChars = 0;
+    }
 }
 
 void RtfWriter::finishTable(OpenTable& t)
@@ -573,7 +586,8 @@ void RtfWriter::enterCell()
     if (t.rowEnded) {
         if (t.row + 1 >= t.rows) {
             const qint64 rowCost = t.columns * cellCost();
-            const qint64 affordable = (MaxTableCost - m_tableCost) / rowCost;
+            const qint64 used = m_tableCost + m_tableText / TableCharsPerCell;
+            const qint64 affordable = (MaxTableCost - used) / rowCost;
             if (affordable < 1) {
                 // The tables go on as new ones right after these.
                 const int level = int(m_tables.size());

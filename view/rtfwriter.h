@@ -154,6 +154,9 @@ private:
     qsizetype m_longestRunInCell = 0;
     qreal m_pictureHeight = 0; // of the paragraph's pictures so far
     qint64 m_tableCost = 0; // of the outermost table open, spare rows included
+    qint64 m_tableText = 0; // its characters so far, each counted as its cells are
+    qsizetype m_cellChars = 0; // in the cell being written, before the paragraph that ends
+    bool m_tableAsText = false; // the table being read is written as text
     qint64 m_cells = 0; // in the document, spare ones included
     Content::RowDef m_rowDef;
     bool m_rowDefFresh = false; // m_rowDef came since a row was last begun
