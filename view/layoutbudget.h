@@ -77,6 +77,8 @@ constexpr double WindowHeight = 4000000;
 // ... and at most this many paragraphs, those of table cells included: a paragraph or a cell
 // costs the layout far more than a character.
 constexpr int WindowBlocks = 4000;
+// ... those of a table that holds tables counted this many times each.
+constexpr int NestedBlockWeight = 4;
 
 // Face names of a document looked up in the system's fonts; the rest are drawn in the face of
 // their font's class (each lookup takes the system about 0.15 ms).

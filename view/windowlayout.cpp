@@ -16,6 +16,7 @@
 
 namespace {
 
+using LayoutBudget::NestedBlockWeight;
 using LayoutBudget::WindowBlocks;
 using LayoutBudget::WindowChars;
 using LayoutBudget::WindowHeight;
@@ -92,7 +93,8 @@ void WindowLayout::rebuildItems()
     QTextFrame* root = document()->rootFrame();
     for (QTextFrame::iterator it = root->begin(); !it.atEnd(); ++it) {
         if (QTextFrame* frame = it.currentFrame())
-            m_items.push_back({ frame->firstPosition() - 1, true });
+            m_items.push_back(
+                { frame->firstPosition() - 1, true, !frame->childFrames().isEmpty() });
         else
             m_items.push_back({ it.currentBlock().position(), false });
     }
@@ -233,8 +235,10 @@ int WindowLayout::blocksOf(int item) const
     if (!m_items[size_t(item)].table)
         return 1;
     const QTextDocument* doc = document();
-    return doc->findBlock(itemEnd(item) - 1).blockNumber()
+    const int blocks = doc->findBlock(itemEnd(item) - 1).blockNumber()
         - doc->findBlock(itemStart(item)).blockNumber() + 1;
+    // Qt lays out a table inside a table in several passes, each cell many times over.
+    return m_items[size_t(item)].nested ? blocks * NestedBlockWeight : blocks;
 }
 
 qreal WindowLayout::shadowTop(int item) const

@@ -55,6 +55,7 @@ private:
     struct Item {
         int position;
         bool table;
+        bool nested = false; // a table with tables in its cells
     };
 
     void rebuildItems();
