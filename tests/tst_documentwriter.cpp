@@ -189,6 +189,30 @@ private Q_SLOTS:
         QCOMPARE(a.SelText(), text.mid(3, 200));
     }
 
+    void textAfterARightStopEndsAtIt()
+    {
+        // Paragraphs alike with a right-aligned stop, as in a table of contents: each number
+        // ends at the stop, whatever the length of the text before it.
+        DocumentView view;
+        view.resize(600, 400);
+        view.show();
+        QByteArray rtf = "{\\rtf1\\ansi ";
+        for (int i = 0; i < 20; ++i)
+            rtf += "\\pard\\tqr\\tldot\\tx5000 " + QByteArray(1 + i % 7, 'c') + "\\tab "
+                + QByteArray::number(i * 7) + "\\par ";
+        loadRtf(view, rtf + "}");
+        const QString text = view.Text();
+        QList<int> ends;
+        for (qsizetype at = text.indexOf(u'\n'); at >= 0; at = text.indexOf(u'\n', at + 1)) {
+            QTextCursor c(view.document());
+            c.setPosition(int(at));
+            ends.append(view.cursorRect(c).x());
+        }
+        QCOMPARE(ends.size(), 20);
+        for (int x : ends)
+            QCOMPARE(x, ends.first());
+    }
+
     void runsWithoutSpaceStayWhole()
     {
         // No space to end a block at: the paragraph stays one, wrapped anywhere when the run is

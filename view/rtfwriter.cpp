@@ -10,6 +10,7 @@
 #include <QFontMetricsF>
 #include <QTextDocument>
 #include <QTextTable>
+#include <algorithm>
 
 using Content::Border;
 using Content::CellDef;
@@ -139,7 +140,8 @@ void RtfWriter::endParagraph(const ParaProps& para, End end)
             m_joining = true;
             m_joinedFormat = format;
             m_joinedLength = m_cursor.positionInBlock();
-            m_joinedTabs = m_cursor.block().text().count(u'\t');
+            m_tabsBlock = m_cursor.block();
+            m_blockTabs = m_tabsBlock.text().count(u'\t');
             break;
         }
         // The next paragraph gives its block its own format when it ends. Until then the block
@@ -252,18 +254,26 @@ bool RtfWriter::joinsAlike(const QTextBlockFormat& format)
         && !format.hasProperty(DocumentText::CheckBox)
         && !format.hasProperty(DocumentText::HasCheckBoxes)
         && !format.hasProperty(DocumentText::ParagraphBorders)
-        && format.pageBreakPolicy() == QTextFormat::PageBreak_Auto;
+        && format.pageBreakPolicy() == QTextFormat::PageBreak_Auto && hasOnlyLeftTabs(format);
 }
 
-bool RtfWriter::fitsJoinedBlock()
+bool RtfWriter::hasOnlyLeftTabs(const QTextBlockFormat& format)
+{
+    // The text engine places the text after a right, centred or decimal stop wrongly on a line
+    // that a line break ends.
+    if (!format.hasProperty(QTextFormat::TabPositions))
+        return true;
+    const QList<QTextOption::Tab> tabs = format.tabPositions();
+    return std::all_of(tabs.cbegin(), tabs.cend(),
+        [](const QTextOption::Tab& tab) { return tab.type == QTextOption::LeftTab; });
+}
+
+bool RtfWriter::fitsJoinedBlock() const
 {
     // A block is ended at a tab where its tabs grow too many: the next paragraph begins a block
     // instead, where it looks the same.
-    const qsizetype tabs = m_text.count(u'\t');
-    if (m_joinedLength + m_text.size() >= GroupedLength || m_joinedTabs + tabs > MaxTabsInBlock)
-        return false;
-    m_joinedTabs += tabs;
-    return true;
+    return m_joinedLength + m_text.size() < GroupedLength
+        && m_blockTabs + m_text.count(u'\t') <= MaxTabsInBlock;
 }
 
 void RtfWriter::endJoinedBlock()
@@ -405,14 +415,6 @@ qreal RtfWriter::measureEmptyLine(const QTextCharFormat& format, const QTextBloc
 }
 
 qreal RtfWriter::singleLineOf(const Content::CharProps& chars)
-{
-    if (m_lastSingleLine.line >= 0 && m_lastSingleLine.chars == chars)
-        return m_lastSingleLine.line;
-    m_lastSingleLine = { chars, findSingleLine(chars) };
-    return m_lastSingleLine.line;
-}
-
-qreal RtfWriter::findSingleLine(const Content::CharProps& chars)
 {
     auto found = m_singleLines.constFind(chars);
     if (found != m_singleLines.cend())

@@ -77,6 +77,7 @@ private:
     // Many paragraphs alike cost the document far more as blocks than as lines of one block:
     // paragraphs of a format that looks the same either way share a block while it is short.
     static bool joinsAlike(const QTextBlockFormat& format);
+    static bool hasOnlyLeftTabs(const QTextBlockFormat& format);
     // The block format of a paragraph at a table level, without the space before that it asks
     // to drop after a paragraph of its style.
     QTextBlockFormat blockFormatOf(const Content::ParaProps& para, int level);
@@ -85,7 +86,7 @@ private:
     // its style, and remembers this one as the paragraph before the next.
     void followedBy(const Content::ParaProps& para, int level, End end);
     // Whether the paragraph waiting may join the block: it stays short and of few tabs.
-    bool fitsJoinedBlock();
+    bool fitsJoinedBlock() const;
     void endJoinedBlock();
     // Inserts text at the cursor; while paragraphs join a block it waits until the format
     // changes or the block ends.
@@ -97,7 +98,6 @@ private:
     // measure a line of its largest text.
     QTextBlockFormat paragraphFormat(const Content::ParaProps& para);
     qreal singleLineOf(const Content::CharProps& chars);
-    qreal findSingleLine(const Content::CharProps& chars);
     // The format with lines of a fixed height.
     QTextBlockFormat spacedFormat(const QTextBlockFormat& format, qreal line);
     // The height the text engine gives an empty paragraph of a format and line spacing.
@@ -165,7 +165,6 @@ private:
     bool m_joining = false;
     QTextBlockFormat m_joinedFormat;
     qsizetype m_joinedLength = 0; // of the block they join, the text waiting included
-    qsizetype m_joinedTabs = 0;
     QString m_joinedText; // written, not yet in the document
     QTextCharFormat m_joinedTextFormat;
     // The paragraph written last, when the next one may follow it directly.
@@ -183,10 +182,6 @@ private:
     QTextTable* m_tableBefore = nullptr;
     Content::CharProps m_lastChars; // of the last text: an empty paragraph's line is in them
     QHash<Content::CharProps, qreal> m_singleLines; // 0: the text engine's own
-    struct {
-        Content::CharProps chars;
-        qreal line = -1;
-    } m_lastSingleLine;
     // The format blockFormatOf gave a paragraph of one run of text or none, and what it came from.
     struct LastBlock {
         bool valid = false;
