@@ -41,9 +41,9 @@ void TextBuffer::flush(const GroupState& state)
     m_waitingForTrailByte = false;
     if (m_bytes.isEmpty())
         return;
-    m_decoded.clear();
+    m_decoded.truncate(0);
     m_decoder.decode(m_byteCodePage, m_bytes, &m_decoded);
-    m_bytes.clear();
+    m_bytes.truncate(0);
     addText(m_decoded, state);
 }
 
@@ -72,7 +72,7 @@ void TextBuffer::addText(QStringView text, const GroupState& state)
         return;
     endDanglingSurrogate(state);
     if (state.codePage == CodePage::Symbol || state.symbolFace != Content::SymbolFace::None) {
-        m_mapped.clear();
+        m_mapped.truncate(0);
         SymbolFont::mapText(state.symbolFace, text, &m_mapped);
         hand(m_mapped, state);
         return;

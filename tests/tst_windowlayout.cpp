@@ -189,6 +189,40 @@ private Q_SLOTS:
         QVERIFY(!laidOut(view->document()->begin()));
     }
 
+    void tablesOneAfterAnotherAreLaidOutWithWhatIsBetween()
+    {
+        // Tables with nothing between them, more than a window holds: the empty paragraph
+        // between two ends one window and begins another, and the window's copy holds exactly
+        // what the document does there.
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("window's copy")));
+        QByteArray rtf = "{\\rtf1\\ansi ";
+        // Rows of one cell and of two take turns: each is a table of its own.
+        for (int i = 0; i < 16; ++i) {
+            const QByteArray text = QByteArray(10000, 'a' + char(i));
+            rtf += i % 2 ? "\\trowd\\cellx5000\\pard\\intbl " + text + "\\cell\\row "
+                         : "\\trowd\\cellx2500\\cellx5000\\pard\\intbl " + text
+                    + "\\cell x\\cell\\row ";
+        }
+        auto view = std::make_unique<DocumentView>();
+        view->resize(600, 400);
+        view->show();
+        view->showDocument(DocumentWriter::fromRtf(rtf + "}", QFont()));
+        view->repaint();
+        QVERIFY(view->document()->characterCount() > 2 * LayoutBudget::WindowChars);
+        int between = 0;
+        for (QTextBlock block = view->document()->begin(); block.isValid(); block = block.next()) {
+            QTextCursor at(block);
+            if (at.currentTable() || block.length() != 1 || !block.next().isValid())
+                continue;
+            view->setSelStart(block.position());
+            view->ensureCursorVisible();
+            view->repaint();
+            verifyCaretShown(*view);
+            ++between;
+        }
+        QVERIFY(between >= 15);
+    }
+
     void aShortDocumentIsLaidOutWhole()
     {
         auto doc = DocumentWriter::fromRtf(numberedParagraphs(50), QFont());

@@ -86,6 +86,9 @@ std::unique_ptr<QTextDocument> DocumentView::exchangeDocument(std::unique_ptr<QT
         setDocument(&m_blank);
         setWordWrapMode(wrap);
     }
+    // The width the view gives its document, given first: the document is not laid out for
+    // none before.
+    doc->setTextWidth(viewport()->width());
     doc->setParent(this);
     setDocument(doc.release());
     if (old)

@@ -218,7 +218,7 @@ QTextBlockFormat RtfWriter::blockFormatOf(const ParaProps& para, int level)
 
 bool RtfWriter::followsAlike(const ParaProps& para, int level) const
 {
-    return m_previous.block.isValid() && m_previous.level == level
+    return m_previous.followable && m_previous.level == level
         && m_previous.style == para.style;
 }
 
@@ -237,7 +237,9 @@ void RtfWriter::followedBy(const ParaProps& para, int level, End end)
     // The next paragraph follows this one in the same cell or at the top, after a paragraph end.
     m_previous = Previous();
     if (end == End::Paragraph) {
-        m_previous.block = m_cursor.block();
+        m_previous.followable = true;
+        if (para.contextualSpace)
+            m_previous.block = m_cursor.block();
         m_previous.level = level;
         m_previous.style = para.style;
         m_previous.contextualSpace = para.contextualSpace;
@@ -304,7 +306,7 @@ void RtfWriter::flushJoined()
     if (m_joinedText.isEmpty())
         return;
     m_cursor.insertText(m_joinedText, m_joinedTextFormat);
-    m_joinedText.clear();
+    m_joinedText.truncate(0);
 }
 
 QTextCharFormat RtfWriter::lastCharFormat() const
@@ -794,6 +796,7 @@ void RtfWriter::writeRuns()
     }
     m_runs.clear();
     m_pictureHeight = 0;
-    m_text.clear();
+    // Kept at its size: paragraphs come by the million, and most are alike in length.
+    m_text.truncate(0);
     m_images.clear();
 }

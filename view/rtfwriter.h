@@ -169,7 +169,10 @@ private:
     QTextCharFormat m_joinedTextFormat;
     // The paragraph written last, when the next one may follow it directly.
     struct Previous {
-        QTextBlock block; // invalid when the next paragraph cannot follow it
+        bool followable = false; // false when the next paragraph cannot follow it
+        // Kept only for a paragraph of contextual spacing: finding the cursor's block costs a
+        // search of the document, which a million short paragraphs would feel.
+        QTextBlock block;
         int level = 0;
         int style = 0;
         bool contextualSpace = false;

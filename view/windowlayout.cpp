@@ -16,7 +16,7 @@
 
 namespace {
 
-using LayoutBudget::NestedBlockWeight;
+using LayoutBudget::TableBlockWeight;
 using LayoutBudget::WindowBlocks;
 using LayoutBudget::WindowChars;
 using LayoutBudget::WindowHeight;
@@ -69,9 +69,18 @@ WindowLayout::WindowLayout(QTextDocument* document)
 
 WindowLayout::~WindowLayout() = default;
 
+WindowLayout::Settings WindowLayout::settingsOf(const QTextDocument* doc)
+{
+    const QTextOption option = doc->defaultTextOption();
+    return { doc->pageSize().width(), doc->documentMargin(), doc->indentWidth(),
+        doc->defaultFont(), option.alignment(), option.flags(), option.wrapMode(),
+        option.tabStopDistance(), option.tabs() };
+}
+
 void WindowLayout::updateMetrics()
 {
     QTextDocument* doc = document();
+    m_settings = settingsOf(doc);
     m_margin = doc->documentMargin();
     m_width = doc->pageSize().width();
     const QFontMetricsF metrics(doc->defaultFont());
@@ -85,6 +94,16 @@ void WindowLayout::updateMetrics()
         QSizeF(m_width > 0 ? std::max<qreal>(m_width - 2 * m_margin, 1) : -1, -1));
 }
 
+int WindowLayout::depthOf(const QTextFrame* frame)
+{
+    // The writer nests tables a few levels at most.
+    int deepest = 0;
+    const QList<QTextFrame*> children = frame->childFrames();
+    for (const QTextFrame* child : children)
+        deepest = std::max(deepest, depthOf(child));
+    return deepest + 1;
+}
+
 void WindowLayout::rebuildItems()
 {
     m_items.clear();
@@ -93,8 +112,7 @@ void WindowLayout::rebuildItems()
     QTextFrame* root = document()->rootFrame();
     for (QTextFrame::iterator it = root->begin(); !it.atEnd(); ++it) {
         if (QTextFrame* frame = it.currentFrame())
-            m_items.push_back(
-                { frame->firstPosition() - 1, true, !frame->childFrames().isEmpty() });
+            m_items.push_back({ frame->firstPosition() - 1, true, depthOf(frame) });
         else
             m_items.push_back({ it.currentBlock().position(), false });
     }
@@ -158,16 +176,20 @@ qreal WindowLayout::heightBound(int item) const
 bool WindowLayout::fitsWhole() const
 {
     qreal bound = 0;
-    for (int item = 0; item < int(m_items.size()) && bound <= WindowHeight; ++item)
+    qint64 blocks = 0;
+    for (int item = 0; item < int(m_items.size()) && bound <= WindowHeight && blocks <= WindowBlocks;
+         ++item) {
         bound += heightBound(item);
-    return bound <= WindowHeight;
+        blocks += blocksOf(item);
+    }
+    return bound <= WindowHeight && blocks <= WindowBlocks;
 }
 
 void WindowLayout::clearWindow()
 {
     if (m_last < m_first)
         return;
-    const int end = itemEnd(m_last);
+    const int end = windowEnd();
     for (QTextBlock block = document()->findBlock(itemStart(m_first));
          block.isValid() && block.position() < end; block = block.next()) {
         if (QTextLayout* layout = block.layout())
@@ -184,8 +206,7 @@ void WindowLayout::placeWindow(int anchor, qreal top, qreal bottom)
         return;
     anchor = std::clamp(anchor, 0, count - 1);
     // A document that fits in a window is laid out whole, as Qt would.
-    if (document()->characterCount() <= WindowChars && document()->blockCount() <= WindowBlocks
-        && fitsWhole()) {
+    if (document()->characterCount() <= WindowChars && fitsWhole()) {
         m_first = 0;
         m_last = count - 1;
         layoutWindow();
@@ -237,8 +258,8 @@ int WindowLayout::blocksOf(int item) const
     const QTextDocument* doc = document();
     const int blocks = doc->findBlock(itemEnd(item) - 1).blockNumber()
         - doc->findBlock(itemStart(item)).blockNumber() + 1;
-    // Qt lays out a table inside a table in several passes, each cell many times over.
-    return m_items[size_t(item)].nested ? blocks * NestedBlockWeight : blocks;
+    const int depth = std::clamp(m_items[size_t(item)].depth, 1, int(std::size(TableBlockWeight)));
+    return blocks * TableBlockWeight[depth - 1];
 }
 
 qreal WindowLayout::shadowTop(int item) const
@@ -261,7 +282,7 @@ void WindowLayout::layoutWindow()
 {
     QTextDocument* doc = document();
     m_base = itemStart(m_first);
-    const int end = itemEnd(m_last) - 1; // the last paragraph's end is not copied
+    const int end = windowEnd() - 1; // the last paragraph's end is not copied
     QTextCursor range(doc);
     range.setPosition(m_base);
     range.setPosition(end, QTextCursor::KeepAnchor);
@@ -334,7 +355,7 @@ void WindowLayout::copyLines()
 bool WindowLayout::windowHolds(int position) const
 {
     ensureWindow();
-    return m_last >= m_first && position >= m_base && position < itemEnd(m_last);
+    return m_last >= m_first && position >= m_base && position < windowEnd();
 }
 
 QTextBlock WindowLayout::shadowBlock(const QTextBlock& block) const
@@ -380,6 +401,12 @@ void WindowLayout::showPosition(int position)
 
 void WindowLayout::documentChanged(int from, int charsRemoved, int charsAdded)
 {
+    // Setting the page size, the default font or the text options asks for all of it to be
+    // laid out again (as all of it added), and the view sets them many times over to the same.
+    if (from == 0 && charsRemoved == 0 && charsAdded == document()->characterCount()
+        && !m_items.empty() && document()->blockCount() == m_blockCount
+        && settingsOf(document()) == m_settings)
+        return;
     const qreal oldWidth = m_width;
     if (m_last >= m_first)
         m_anchor = m_base;
@@ -393,7 +420,7 @@ void WindowLayout::documentChanged(int from, int charsRemoved, int charsAdded)
         clearWindow();
         rebuildItems();
         m_dirty = true;
-    } else if (m_last >= m_first && from < itemEnd(m_last) && from + charsAdded >= m_base) {
+    } else if (m_last >= m_first && from < windowEnd() && from + charsAdded >= m_base) {
         clearWindow();
         m_dirty = true;
     }

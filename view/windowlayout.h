@@ -3,8 +3,11 @@
 #include "view/heightindex.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QFont>
 #include <QHash>
 #include <QTextBlock>
+#include <QTextOption>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -55,14 +58,19 @@ private:
     struct Item {
         int position;
         bool table;
-        bool nested = false; // a table with tables in its cells
+        int depth = 0; // of tables: 1 for a table with none in its cells
     };
 
     void rebuildItems();
+    static int depthOf(const QTextFrame* frame);
     void updateMetrics();
     qreal estimate(int item) const;
     int itemStart(int item) const { return m_items[size_t(item)].position; }
     int itemEnd(int item) const; // where the next one begins
+    // One past the window's last character. An empty paragraph before a table has no
+    // characters of its own as an item (its end is the table's first character) but is a block
+    // the window lays out.
+    int windowEnd() const { return std::max(itemEnd(m_last), itemStart(m_last) + 1); }
     int itemAt(int position) const;
     // The most the window may be asked to lay out for an item, from its characters and sizes.
     qreal heightBound(int item) const;
@@ -89,6 +97,22 @@ private:
     int m_first = 0; // the window's items, [m_first, m_last]
     int m_last = -1;
     int m_base = 0; // the document position of the shadow's position 0
+    // What the layout was last told of the document as a whole: Qt asks for everything to be
+    // laid out again whenever any of it is set, changed or not.
+    struct Settings {
+        qreal width = 0;
+        qreal margin = 0;
+        qreal indent = 0;
+        QFont font;
+        Qt::Alignment alignment;
+        QTextOption::Flags flags;
+        QTextOption::WrapMode wrap = QTextOption::WrapAtWordBoundaryOrAnywhere;
+        qreal tabDistance = 0;
+        QList<QTextOption::Tab> tabs;
+        bool operator==(const Settings&) const = default;
+    };
+    static Settings settingsOf(const QTextDocument* doc);
+    Settings m_settings;
     qreal m_margin = 0;
     qreal m_width = 0;
     qreal m_lineHeight = 16;
