@@ -28,9 +28,10 @@ namespace {
     // to the destination or property it is for.
     class Reader {
     public:
-        Reader(QByteArrayView bytes, Content::Sink* sink)
+        Reader(QByteArrayView bytes, Content::Sink* sink, const Pace& pace)
             : m_tokens(bytes)
             , m_sink(sink)
+            , m_pace(pace)
             , m_text(sink, &m_field)
             , m_fonts(&m_text.decoder())
             , m_lists(&m_fonts, &m_text.decoder())
@@ -76,6 +77,8 @@ namespace {
 
         Tokenizer m_tokens;
         Content::Sink* m_sink;
+        const Pace& m_pace;
+        qsizetype m_nextPace = PaceBytes;
         GroupStack m_stack;
         TextBuffer m_text;
         FontTable m_fonts;
@@ -112,6 +115,10 @@ namespace {
             if (m_text.waitsForTrailByte() && m_tokens.takeRawTrailByte(&trail)) {
                 byte(trail);
                 continue;
+            }
+            if (m_tokens.position() >= m_nextPace && m_pace) {
+                m_nextPace = m_tokens.position() + PaceBytes;
+                m_pace();
             }
             const Token token = m_tokens.next();
             const bool groupJustStarted = m_groupJustStarted;
@@ -625,6 +632,9 @@ namespace {
 
 bool looksLikeRtf(QByteArrayView bytes) { return bytes.startsWith("{\\rtf"); }
 
-void read(QByteArrayView bytes, Content::Sink* sink) { Reader(bytes, sink).run(); }
+void read(QByteArrayView bytes, Content::Sink* sink, const Pace& pace)
+{
+    Reader(bytes, sink, pace).run();
+}
 
 } // namespace Rtf

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <functional>
 
 namespace Content {
 class Sink;
@@ -14,6 +15,11 @@ namespace Rtf {
 // True when the bytes start as an RTF document does ("{\rtf").
 bool looksLikeRtf(QByteArrayView bytes);
 
-void read(QByteArrayView bytes, Content::Sink* sink);
+// Called after every PaceBytes of the document are read, for a program that keeps its window
+// painted while a long one is.
+using Pace = std::function<void()>;
+constexpr qsizetype PaceBytes = 64 * 1024;
+
+void read(QByteArrayView bytes, Content::Sink* sink, const Pace& pace = {});
 
 } // namespace Rtf

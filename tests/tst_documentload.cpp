@@ -277,17 +277,43 @@ private Q_SLOTS:
         }
     }
 
+    void largeFilesPaintTheirBeginningFirst_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("expected");
+        QByteArray plain;
+        QString plainText;
+        for (int line = 0; plain.size() <= 5 * 1024 * 1024; ++line) {
+            const QByteArray body = "line " + QByteArray::number(line) + " \xB1\xDB";
+            plain += body + "\r\n";
+            plainText += Cp437::decode(body) + QLatin1Char('\n');
+        }
+        QTest::newRow("plain") << QStringLiteral("large.nfo") << plain << plainText;
+        // Word processors write tables of fonts, colours and styles before the first word.
+        QByteArray rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0\\froman Times New Roman;}}"
+                         "{\\colortbl;\\red255\\green0\\blue0;}{\\stylesheet";
+        for (int style = 0; style < 500; ++style)
+            rtf += "{\\s" + QByteArray::number(style) + " Style number " + QByteArray::number(style)
+                + " of the document;}";
+        rtf += "}\\f0\\fs24 ";
+        QString rtfText;
+        for (int line = 0; rtf.size() <= 3 * 1024 * 1024; ++line) {
+            const QByteArray body = "Paragraph " + QByteArray::number(line) + " of the book";
+            rtf += body + "\\par ";
+            rtfText += QString::fromLatin1(body) + QLatin1Char('\n');
+        }
+        QTest::newRow("rtf") << QStringLiteral("large.rtf") << rtf + "}" << rtfText;
+    }
+
     void largeFilesPaintTheirBeginningFirst()
     {
         // A file that takes several frames to read shows its first screen before the rest is in,
-        // and then all of it.
-        QByteArray bytes;
-        QString expected;
-        for (int line = 0; bytes.size() <= 5 * 1024 * 1024; ++line) {
-            const QByteArray body = "line " + QByteArray::number(line) + " \xB1\xDB";
-            bytes += body + "\r\n";
-            expected += Cp437::decode(body) + QLatin1Char('\n');
-        }
+        // and then all of it. Meanwhile the program answers (the window is painted) and the
+        // pointer says it is busy.
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, expected);
         DocumentView view;
         view.resize(400, 300);
         view.show();
@@ -305,7 +331,17 @@ private Q_SLOTS:
         } watch;
         watch.view = &view;
         view.viewport()->installEventFilter(&watch);
-        view.LoadFile(writeFile(QStringLiteral("large.nfo"), bytes));
+        const QString path = writeFile(name, bytes);
+        bool loading = true;
+        bool answered = false;
+        bool busy = false;
+        QTimer::singleShot(0, &view, [&] {
+            answered = loading;
+            busy = QGuiApplication::overrideCursor()
+                && QGuiApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        });
+        view.LoadFile(path);
+        loading = false;
         QVERIFY(!watch.shown.isEmpty());
         QVERIFY2(watch.shown.size() < expected.size() / 10,
             qPrintable(QString::number(watch.shown.size())));
@@ -314,6 +350,9 @@ private Q_SLOTS:
         QVERIFY(expected.startsWith(lines));
         QVERIFY(watch.shown.count(u'\n') > 100);
         QCOMPARE(view.Text(), expected);
+        QVERIFY(answered);
+        QVERIFY(busy);
+        QVERIFY(!QGuiApplication::overrideCursor());
         QCOMPARE(view.SelStart(), 0);
     }
 

@@ -199,9 +199,9 @@ private Q_SLOTS:
         // Rows of one cell and of two take turns: each is a table of its own.
         for (int i = 0; i < 16; ++i) {
             const QByteArray text = QByteArray(10000, 'a' + char(i));
-            rtf += i % 2 ? "\\trowd\\cellx5000\\pard\\intbl " + text + "\\cell\\row "
-                         : "\\trowd\\cellx2500\\cellx5000\\pard\\intbl " + text
-                    + "\\cell x\\cell\\row ";
+            rtf += i % 2
+                ? "\\trowd\\cellx5000\\pard\\intbl " + text + "\\cell\\row "
+                : "\\trowd\\cellx2500\\cellx5000\\pard\\intbl " + text + "\\cell x\\cell\\row ";
         }
         auto view = std::make_unique<DocumentView>();
         view->resize(600, 400);

@@ -5,9 +5,11 @@
 #include "text/textdecoding.h"
 #include "view/documentview.h"
 #include "view/documentwriter.h"
+#include "view/loadingwindow.h"
 #include "view/plainwriter.h"
 
 #include <QFile>
+#include <QScopedValueRollback>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <cerrno>
@@ -164,7 +166,7 @@ public:
         return writer.finish();
     }
 
-    std::unique_ptr<QTextDocument> whole(const QFont& face)
+    std::unique_ptr<QTextDocument> whole(const QFont& face, const std::function<void()>& pace = {})
     {
         m_file.rewind();
         TextDecoding::Decoder decoder(m_encoding, m_head);
@@ -177,6 +179,8 @@ public:
             text.truncate(0);
             decoder.decode(piece, text);
             writer.append(text);
+            if (pace)
+                pace();
         }
         text.truncate(0);
         decoder.finish(text);
@@ -195,32 +199,26 @@ private:
 // document then replaces. Those bytes fill any screen with the short lines such files have.
 constexpr qsizetype FirstScreenAbove = 4 * 1024 * 1024;
 constexpr qsizetype FirstScreenBytes = 64 * 1024;
+// RTF takes about three times as long a megabyte, and its first screen's text may come after
+// tables of fonts, styles and lists of tens of kilobytes.
+constexpr qsizetype RtfFirstScreenAbove = 2 * 1024 * 1024;
+constexpr qsizetype RtfFirstScreenBytes = 256 * 1024;
 
 } // namespace
 
-void DocumentView::LoadFile(const QString& path)
+void DocumentView::showInSteps(const std::function<std::unique_ptr<QTextDocument>()>& beginning,
+    const std::function<std::unique_ptr<QTextDocument>(const Pace&)>& whole)
 {
-    RegularFile file(path);
-    QByteArray head = file.read(TextDecoding::Utf16Sample);
-    if (Rtf::looksLikeRtf(head)) {
-        const QByteArray bytes = file.readAll(std::move(head));
-        showDocument(DocumentWriter::fromRtf(bytes, font()));
-        return;
-    }
-    PlainTextReader reader(file, std::move(head));
-    if (file.size() <= FirstScreenAbove || !isVisible()) {
-        showDocument(reader.whole(font()));
-        return;
-    }
     // The document shown before comes back, with its selection, if the rest cannot be read.
     const int anchor = textCursor().anchor();
     const int position = textCursor().position();
-    std::unique_ptr<QTextDocument> earlier
-        = exchangeDocument(reader.beginning(FirstScreenBytes, font()));
+    std::unique_ptr<QTextDocument> earlier = exchangeDocument(beginning());
     // The whole window: a dialog that was over it has left a part that nothing has painted yet.
     window()->repaint();
+    const QScopedValueRollback<bool> loading(m_loading, true);
     try {
-        showDocument(reader.whole(font()));
+        LoadingWindow painted;
+        showDocument(whole([&painted] { painted.pace(); }));
     } catch (...) {
         if (earlier) {
             showDocument(std::move(earlier));
@@ -231,4 +229,35 @@ void DocumentView::LoadFile(const QString& path)
         }
         throw;
     }
+}
+
+void DocumentView::LoadFile(const QString& path)
+{
+    // Asked again while a long document is read (the windows are painted meanwhile, and
+    // assistive technology may press a menu item): that one is read to its end first.
+    if (m_loading)
+        return;
+    RegularFile file(path);
+    QByteArray head = file.read(TextDecoding::Utf16Sample);
+    if (Rtf::looksLikeRtf(head)) {
+        const QByteArray bytes = file.readAll(std::move(head));
+        if (bytes.size() <= RtfFirstScreenAbove || !isVisible()) {
+            showDocument(DocumentWriter::fromRtf(bytes, font()));
+            return;
+        }
+        showInSteps(
+            [&] {
+                return DocumentWriter::fromRtf(
+                    QByteArrayView(bytes).first(RtfFirstScreenBytes), font());
+            },
+            [&](const Pace& pace) { return DocumentWriter::fromRtf(bytes, font(), pace); });
+        return;
+    }
+    PlainTextReader reader(file, std::move(head));
+    if (file.size() <= FirstScreenAbove || !isVisible()) {
+        showDocument(reader.whole(font()));
+        return;
+    }
+    showInSteps([&] { return reader.beginning(FirstScreenBytes, font()); },
+        [&](const Pace& pace) { return reader.whole(font(), pace); });
 }

@@ -6,6 +6,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class CellLayout;
@@ -103,6 +104,12 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // documentload.cpp: a long document's beginning shown and painted first, then the whole,
+    // read with the windows painted now and then.
+    using Pace = std::function<void()>;
+    void showInSteps(const std::function<std::unique_ptr<QTextDocument>()>& beginning,
+        const std::function<std::unique_ptr<QTextDocument>(const Pace&)>& whole);
+
     // The cursor whose selection the operations read: the batch's while a batch runs.
     QTextCursor selectionCursor() const;
     QColor colorAt(const QTextCharFormat& format) const;
@@ -146,6 +153,7 @@ private:
     bool m_batchChangedText = false;
     bool m_formatsOnly = false;
     bool m_following = false;
+    bool m_loading = false; // a long document is being read
     // Shown while the view changes its wrap mode between two documents.
     QTextDocument m_blank;
 };

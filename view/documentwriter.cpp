@@ -44,11 +44,12 @@ qreal tabDistance(const QFont& face)
     return 8 * QFontMetricsF(face).horizontalAdvance(QLatin1Char(' '));
 }
 
-std::unique_ptr<QTextDocument> fromRtf(QByteArrayView bytes, const QFont& face)
+std::unique_ptr<QTextDocument> fromRtf(
+    QByteArrayView bytes, const QFont& face, const std::function<void()>& pace)
 {
     std::unique_ptr<QTextDocument> document = emptyDocument(face);
     RtfWriter writer(document.get());
-    Rtf::read(bytes, &writer);
+    Rtf::read(bytes, &writer, pace);
     // The document's own tab stops, in its own units.
     setTextOption(document.get(), writer.hasLongRun(), Units::px(writer.defaultTabTwips()));
     document->setDocumentLayout(new WindowLayout(document.get()));

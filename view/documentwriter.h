@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QString>
 #include <QTextDocument>
+#include <functional>
 #include <memory>
 
 // The one place where a document as read becomes the view's document: RTF through the events its
@@ -13,7 +14,9 @@
 namespace DocumentWriter {
 
 // face: the view's own, the default of the document.
-std::unique_ptr<QTextDocument> fromRtf(QByteArrayView bytes, const QFont& face);
+// pace: called now and then while the bytes are read (rtf/rtfreader.h).
+std::unique_ptr<QTextDocument> fromRtf(
+    QByteArrayView bytes, const QFont& face, const std::function<void()>& pace = {});
 std::unique_ptr<QTextDocument> fromPlainText(QString text, const QFont& face);
 
 // A document configured for the view, empty: its face, margin, no undo history.

@@ -218,8 +218,7 @@ QTextBlockFormat RtfWriter::blockFormatOf(const ParaProps& para, int level)
 
 bool RtfWriter::followsAlike(const ParaProps& para, int level) const
 {
-    return m_previous.followable && m_previous.level == level
-        && m_previous.style == para.style;
+    return m_previous.followable && m_previous.level == level && m_previous.style == para.style;
 }
 
 void RtfWriter::followedBy(const ParaProps& para, int level, End end)

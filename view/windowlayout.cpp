@@ -72,9 +72,9 @@ WindowLayout::~WindowLayout() = default;
 WindowLayout::Settings WindowLayout::settingsOf(const QTextDocument* doc)
 {
     const QTextOption option = doc->defaultTextOption();
-    return { doc->pageSize().width(), doc->documentMargin(), doc->indentWidth(),
-        doc->defaultFont(), option.alignment(), option.flags(), option.wrapMode(),
-        option.tabStopDistance(), option.tabs() };
+    return { doc->pageSize().width(), doc->documentMargin(), doc->indentWidth(), doc->defaultFont(),
+        option.alignment(), option.flags(), option.wrapMode(), option.tabStopDistance(),
+        option.tabs() };
 }
 
 void WindowLayout::updateMetrics()
@@ -177,8 +177,8 @@ bool WindowLayout::fitsWhole() const
 {
     qreal bound = 0;
     qint64 blocks = 0;
-    for (int item = 0; item < int(m_items.size()) && bound <= WindowHeight && blocks <= WindowBlocks;
-         ++item) {
+    for (int item = 0;
+         item < int(m_items.size()) && bound <= WindowHeight && blocks <= WindowBlocks; ++item) {
         bound += heightBound(item);
         blocks += blocksOf(item);
     }
