@@ -234,7 +234,8 @@ void DocumentView::showInSteps(const std::function<std::unique_ptr<QTextDocument
 void DocumentView::LoadFile(const QString& path)
 {
     // Asked again while a long document is read (the windows are painted meanwhile, and
-    // assistive technology may press a menu item): that one is read to its end first.
+    // assistive technology may press a menu item then): the document being read goes on to its
+    // end, and the second file is not opened in the middle of it.
     if (m_loading)
         return;
     RegularFile file(path);
