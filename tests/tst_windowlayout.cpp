@@ -223,6 +223,32 @@ private Q_SLOTS:
         QVERIFY(between >= 15);
     }
 
+    void tablesCountByTheirDepth()
+    {
+        // A thousand levels of cells, which the writer makes tables four deep of a few hundred
+        // cells each: few paragraphs, but each costs Qt's layout many times over, so the window
+        // takes some of those tables, not all.
+        QByteArray rtf = "{\\rtf1\\ansi \\pard\\intbl\\itap1000 x";
+        for (int level = 1000; level > 1; --level)
+            rtf += "\\nestcell{\\*\\nesttableprops\\trowd\\cellx2000\\nestrow}\\itap"
+                + QByteArray::number(level - 1) + " ";
+        auto view = std::make_unique<DocumentView>();
+        view->resize(600, 400);
+        view->show();
+        view->showDocument(
+            DocumentWriter::fromRtf(rtf + "\\cell\\trowd\\cellx2000\\row }", QFont()));
+        view->repaint();
+        QTextDocument* doc = view->document();
+        QVERIFY(doc->blockCount() < LayoutBudget::WindowBlocks);
+        QVERIFY(doc->rootFrame()->childFrames().size() >= 4);
+        QVERIFY(laidOut(doc->begin().next()));
+        QVERIFY(!laidOut(doc->lastBlock().previous()));
+        QTest::keyClick(view.get(), Qt::Key_End, Qt::ControlModifier);
+        view->repaint();
+        verifyCaretShown(*view);
+        QVERIFY(!laidOut(doc->begin().next()));
+    }
+
     void aShortDocumentIsLaidOutWhole()
     {
         auto doc = DocumentWriter::fromRtf(numberedParagraphs(50), QFont());
