@@ -81,7 +81,49 @@ bool writeArtLines(QFile& file, qsizetype size)
     return true;
 }
 
-enum class Content { ArtLines, LongLine, Zeros, ShortWords, Separators };
+enum class Content { ArtLines, LongLine, Zeros, ShortWords, Separators, RtfBook, RtfShort };
+
+// An RTF book: paragraphs of prose in a serif face, a heading in a sans-serif face before every
+// twentieth, the same bytes every time.
+bool writeRtfBook(QFile& file, qsizetype size)
+{
+    static const char* const words[] = { "the", "of", "and", "a", "to", "in", "is", "you", "that",
+        "it", "he", "was", "for", "on", "are", "as", "with", "his", "they", "at", "be", "this",
+        "have", "from", "or", "one", "had", "by", "word", "but", "not", "what", "all" };
+    QByteArray rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\froman Times New Roman;}"
+                     "{\\f1\\fswiss Arial;}}\n";
+    quint32 seed = 1;
+    const auto next = [&seed](quint32 below) {
+        seed = seed * 1103515245 + 12345;
+        return (seed >> 16) % below;
+    };
+    for (int paragraph = 0; rtf.size() < size; ++paragraph) {
+        const bool heading = paragraph % 20 == 0;
+        rtf += heading ? "\\pard\\sb240\\sa120\\f1\\b\\fs32 " : "\\pard\\sa120\\f0\\fs24 ";
+        const quint32 count = heading ? 4 + next(6) : 26 + next(45);
+        for (quint32 i = 0; i < count; ++i) {
+            rtf += words[next(sizeof words / sizeof *words)];
+            rtf += i + 1 < count ? " " : ".";
+        }
+        rtf += heading ? "\\b0\\par\n" : "\\par\n";
+    }
+    return file.write(rtf + "}") == rtf.size() + 1;
+}
+
+// RTF of paragraphs of one letter each.
+bool writeRtfShortParagraphs(QFile& file, qsizetype size)
+{
+    QByteArray chunk;
+    while (chunk.size() < 64 * 1024)
+        chunk += "a\\par ";
+    if (file.write("{\\rtf1\\ansi ") < 0)
+        return false;
+    for (qsizetype written = 0; written < size; written += chunk.size()) {
+        if (file.write(chunk) != chunk.size())
+            return false;
+    }
+    return file.write("}") == 1;
+}
 
 // UTF-8 text of short lines, each ended by a paragraph separator (U+2029) and no line break, in
 // whole chunks of 64 KiB (a little more than size).
@@ -259,6 +301,22 @@ QStringList runChild(const QString& program, const QStringList& args)
         .split(QLatin1Char(' '));
 }
 
+bool writeDocument(QFile& file, const Case& c)
+{
+    switch (c.content) {
+    case Content::ArtLines:
+        return writeArtLines(file, c.size);
+    case Content::Separators:
+        return writeSeparatedLines(file, c.size);
+    case Content::RtfBook:
+        return writeRtfBook(file, c.size);
+    case Content::RtfShort:
+        return writeRtfShortParagraphs(file, c.size);
+    default:
+        return writeOneLine(file, c.size, c.content);
+    }
+}
+
 int runAll(const QStringList& programs, bool big)
 {
     const QString& program = programs.first();
@@ -271,6 +329,9 @@ int runAll(const QStringList& programs, bool big)
         { QStringLiteral("cp437 50 MB, 80 columns"), 50 * MiB, Content::ArtLines },
         { QStringLiteral("one 5 MB line, no break"), 5 * MiB, Content::LongLine },
         { QStringLiteral("UTF-8 2.8 MB, paragraph separators"), 2800 * 1000, Content::Separators },
+        { QStringLiteral("RTF book 10 MB, two faces"), 10 * 1000 * 1000, Content::RtfBook },
+        { QStringLiteral("RTF 60 MB, 10,000,000 one-letter paragraphs"), 60 * 1000 * 1000,
+            Content::RtfShort },
     };
     if (big) {
         cases << Case { QStringLiteral("one 200 MiB line, no break"), 200 * MiB, Content::LongLine }
@@ -292,10 +353,7 @@ int runAll(const QStringList& programs, bool big)
     for (const Case& c : cases) {
         const QString path = dir.filePath(QStringLiteral("doc.nfo"));
         QFile file(path);
-        if (!file.open(QIODevice::WriteOnly)
-            || !(c.content == Content::ArtLines        ? writeArtLines(file, c.size)
-                    : c.content == Content::Separators ? writeSeparatedLines(file, c.size)
-                                                       : writeOneLine(file, c.size, c.content)))
+        if (!file.open(QIODevice::WriteOnly) || !writeDocument(file, c))
             return 1;
         file.close();
         for (qsizetype p = 0; p < programs.size(); ++p) {

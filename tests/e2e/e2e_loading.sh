@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# A long RTF document opened in the real program: its first screen is shown while the rest is
-# read, and what the user types meanwhile (Ctrl+End, then four letters) is not lost: once the
-# whole document is in, the letters stand at its end, on its last line at the bottom of the view.
+# A long RTF document opened in the real program, which paints its windows while it reads: what
+# the user types meanwhile (Ctrl+End, then four letters) is not lost, nor taken by the first
+# screen shown while the rest is read. Once the whole document is in, the letters stand at its
+# end, on its last line at the bottom of the view.
 source "$(dirname "$0")/lib.sh"
 e2e_start "$1" "$2" loading
 
@@ -14,14 +15,20 @@ out.write("{\\rtf1\\ansi{\\fonttbl{\\f0\\froman Times New Roman;}}\\f0\\fs24 ")
 out.write("a\\par " * 4000000)
 out.write("}")' "$document"
 
-# The dark pixels of the view's text, as WIDTHxHEIGHT+X+Y inside the main window.
-text_box() {
+# The dark pixels of a part of the main window (the view's text, or the status bar) in a
+# screenshot of that name: how many, and how wide the part of the window they take.
+dark_pixels() { # name, part
   e2e_shot "$1"
-  local geometry
-  geometry=$(xdotool getwindowgeometry --shell "$E2E_MAIN" | awk -F= '
-    /^X=/ {x=$2} /^Y=/ {y=$2} END {print "400x340+" x "+" y + 50}')
-  convert "$E2E_OUT/$1.png" -crop "$geometry" +repage -write "$E2E_OUT/$1-view.png" -threshold 50% -negate -trim \
-    -format "%wx%h+%X+%Y" info: 2>/dev/null || echo "0x0+0+0"
+  local part=$2 geometry
+  geometry=$(xdotool getwindowgeometry --shell "$E2E_MAIN" | awk -F= -v part="$part" '
+    /^X=/ {x=$2} /^Y=/ {y=$2}
+    END { if (part == "view") print "400x340+" x "+" y + 50; else print "400x16+" x + 10 "+" y + 404 }')
+  convert "$E2E_OUT/$1.png" -crop "$geometry" +repage -threshold 50% "$E2E_OUT/$1-$part.png"
+  local count width
+  count=$(convert "$E2E_OUT/$1-$part.png" -format "%[fx:round((1-mean)*w*h)]" info:)
+  width=0
+  [ "$count" -gt 0 ] && width=$(convert "$E2E_OUT/$1-$part.png" -trim -format "%w" info:)
+  echo "$count $width"
 }
 
 e2e_launch
@@ -35,13 +42,16 @@ e2e_gone "^Open$" 3 || { xdotool key --clearmodifiers Return; e2e_gone "^Open$" 
   || e2e_fail "the Open dialog did not close"
 xdotool key --clearmodifiers ctrl+End
 xdotool type --clearmodifiers --delay 20 "wwww"
-first=$(text_box first)
-echo "text while reading: $first"
-[ "${first%%x*}" -gt 0 ] || e2e_fail "nothing is shown while the document is read"
+shown() { local dark; dark=$(dark_pixels first view); [ "${dark% *}" -gt 0 ]; }
+e2e_poll 10 shown || e2e_fail "the document is not shown"
 
-# The letters come once the document is in: a line wider than one letter.
-wide() { local box; box=$(text_box last); [ "${box%%x*}" -ge 30 ]; }
-e2e_poll 60 wide || e2e_fail "the letters typed while the document was read are not at its end"
-echo "text once read: $(text_box last)"
+# The document is in once the status bar names it; the letters stand at its end, a line wider
+# than one letter.
+named() { local dark; dark=$(dark_pixels status status); [ "${dark% *}" -gt 0 ]; }
+e2e_poll 60 named || e2e_fail "the status bar does not name the document"
+sleep 0.5
+last=$(dark_pixels last view)
+echo "dark pixels of the text once read, and their width: $last"
+[ "${last#* }" -ge 30 ] || e2e_fail "the letters typed while the document was read are not at its end"
 e2e_alive || e2e_fail "the program died"
 echo PASS
