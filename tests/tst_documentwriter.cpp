@@ -3,6 +3,7 @@
 // the document comes configured for the view.
 #include "find/highlightsearch.h"
 #include "support/testsupport.h"
+#include "view/documenttext.h"
 #include "view/documentview.h"
 #include "view/documentwriter.h"
 #include "view/layoutbudget.h"
@@ -66,6 +67,50 @@ private Q_SLOTS:
         QCOMPARE(view.SelStart(), text.lastIndexOf(QStringLiteral("amet lorem")));
         QCOMPARE(view.SelText(), QStringLiteral("amet lorem"));
         QCOMPARE(view.Text(), text);
+    }
+
+    void aRunWithNoSpaceIsEndedAtACharacterTheViewDraws()
+    {
+        // Twenty thousand characters and no space: laid out as blocks ended at a character,
+        // which reads as itself, is found by a search, and is drawn after its block's last line
+        // in its own format.
+        DocumentView view;
+        view.resize(600, 400);
+        view.show();
+        const QByteArray run = QByteArray("0123456789ABCDEFGHIJ").repeated(1000);
+        loadRtf(view, "{\\rtf1\\ansi\\fs24 " + run + "\\par}");
+        QTextDocument* doc = view.document();
+        QVERIFY(doc->blockCount() >= 3);
+        for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
+            QVERIFY(b.length() <= LayoutBudget::MaxBlockLength + 1);
+        QCOMPARE(view.Text(), QString::fromLatin1(run) + u'\n');
+        QCOMPARE(HighlightSearch::markAll(view, QStringLiteral("BCD")), 1000);
+
+        const QTextBlock first = doc->begin();
+        const int cut = first.position() + first.length() - 1;
+        const QChar character = view.Text().at(cut);
+        QCOMPARE(view.Text().mid(cut - 1, 3).contains(QStringLiteral("BCD")),
+            QStringLiteral("BCD").contains(character));
+        view.setSelStart(cut);
+        view.ensureCursorVisible();
+        view.repaint();
+        // The character cut at stands right of the caret placed before it; marked red when it is
+        // part of a match.
+        const QRect caret = view.cursorRect();
+        const QFontMetrics metrics(first.next().charFormat().font());
+        const QImage shot = view.viewport()->grab().toImage();
+        int inked = 0;
+        int red = 0;
+        for (int y = caret.top(); y <= caret.bottom(); ++y) {
+            for (int x = caret.right() + 2;
+                 x < caret.right() + metrics.horizontalAdvance(character); ++x) {
+                const QColor pixel = shot.pixelColor(x, y);
+                inked += pixel.lightness() < 160;
+                red += pixel.red() > 150 && pixel.green() < 100 && pixel.blue() < 100;
+            }
+        }
+        QVERIFY2(inked > 10, qPrintable(QString::number(inked)));
+        QCOMPARE(red > 0, QStringLiteral("BCD").contains(character));
     }
 
     void longParagraphKeepsItsSpacingAndIndent()
@@ -213,13 +258,11 @@ private Q_SLOTS:
             QCOMPARE(x, ends.first());
     }
 
-    void runsWithoutSpaceStayWhole()
+    void runsWithoutSpaceWrapAnywhereWhenLong()
     {
-        // No space to end a block at: the paragraph stays one, wrapped anywhere when the run is
-        // too long to wrap at words.
+        // A run with no space is wrapped anywhere when it is too long to wrap at words.
         auto doc = DocumentWriter::fromRtf("{\\rtf1 " + QByteArray(9000, 'x') + "}", QFont());
-        QCOMPARE(doc->blockCount(), 1);
-        QCOMPARE(doc->toPlainText(), QString(9000, u'x'));
+        QCOMPARE(DocumentText::whole(doc.get()), QString(9000, u'x'));
         QVERIFY(doc->defaultTextOption().wrapMode() != QTextOption::WrapAnywhere);
         doc = DocumentWriter::fromRtf("{\\rtf1 " + QByteArray(30000, 'x') + "}", QFont());
         QCOMPARE(doc->defaultTextOption().wrapMode(), QTextOption::WrapAnywhere);

@@ -1,7 +1,8 @@
 // What RTF documents draw that the text engine cannot: tab leaders, the dots (or lines) a tab
 // draws up to its stop as tables of contents have them, the borders of paragraphs, the labels of
-// list items whose files carry none as text, and the check boxes of forms. They are painted over
-// the text here; the document holds only its text, as the file does.
+// list items whose files carry none as text, the check boxes of forms, and the characters blocks
+// were ended at. They are painted over the text here; the document holds only its text, as the
+// file does.
 #include "content/properties.h"
 #include "view/documenttext.h"
 #include "view/documentview.h"
@@ -160,6 +161,26 @@ void drawExtraUnderlines(QPainter& painter, const QTextBlock& block, const QPoin
     }
 }
 
+// The character a block was ended at, where it is not a space: the writer ends a run too long to
+// be laid out whole at a character when it has no space to end it at, and the text engine draws
+// nothing for a block's end. It is drawn after the block's last line, in its own format (the
+// format of a block's end is the next block's character format), marks of a search included.
+void drawEndCharacter(QPainter& painter, const QTextBlock& block, char16_t character,
+    const QPointF& origin, const QColor& text, const QFont& documentFont)
+{
+    const QTextLayout* layout = block.layout();
+    const int end = block.length() - 1;
+    const QTextLine line = layout->lineForTextPosition(end);
+    if (!line.isValid())
+        return;
+    const QTextCharFormat format = block.next().charFormat();
+    painter.setFont(format.font().resolve(documentFont));
+    painter.setPen(format.foreground().style() == Qt::NoBrush ? text : format.foreground().color());
+    painter.drawText(
+        QPointF(origin.x() + line.cursorToX(end), origin.y() + line.y() + line.ascent()),
+        QString(QChar(character)));
+}
+
 // A form's check box in the room left for it from x on, standing on the baseline.
 void drawCheckBox(
     QPainter& painter, const QVariantList& box, qreal x, qreal baseline, const QColor& color)
@@ -250,7 +271,8 @@ void DocumentView::paintEvent(QPaintEvent* event)
     if (doc->property(DocumentText::HasTabLeaders).toBool()
         || doc->property(DocumentText::HasParagraphBorders).toBool()
         || doc->property(DocumentText::HasExtraUnderlines).toBool()
-        || doc->property(DocumentText::HasListMarks).toBool())
+        || doc->property(DocumentText::HasListMarks).toBool()
+        || doc->property(DocumentText::HasCharacterEnds).toBool())
         paintDecorations(event->rect());
 }
 
@@ -273,6 +295,10 @@ void DocumentView::paintDecorations(const QRect& area)
             && document()->property(DocumentText::HasListMarks).toBool())
             drawListMarks(
                 painter, block, layout->position() + offset, palette().color(QPalette::Text));
+        const char16_t end = DocumentText::endCharacter(block);
+        if (end && !QChar::isSpace(end) && layout && layout->lineCount() > 0)
+            drawEndCharacter(painter, block, end, layout->position() + offset,
+                palette().color(QPalette::Text), document()->defaultFont());
         if (!borders.isEmpty() && layout)
             drawBorders(painter, borders,
                 layout->boundingRect().translated(layout->position() + offset),

@@ -640,22 +640,26 @@ qsizetype RtfWriter::blockCut(QStringView text)
 {
     // A block is laid out as a whole, in memory many times its length; and each of its tabs has
     // the text engine measure the rest of the block, so its cost grows with the square of its
-    // tabs. A paragraph that grows past MaxBlockLength is ended at a space, near that length
-    // where there is one, else at the next; one whose tabs pass MaxTabsInBlock is ended at the
+    // tabs. A paragraph that grows past MaxBlockLength is ended at a space near that length,
+    // before or after, where there is one, else at the character there (which the view draws
+    // itself, view/documentview_paint.cpp); one whose tabs pass MaxTabsInBlock is ended at the
     // last line break before, where it looks the same, else at the tab. The character becomes
     // the end of the block, which the view's text shows as the character it was (DocumentText).
     qsizetype cut = -1;
     const qsizetype room
         = MaxBlockLength - (m_joining ? m_joinedLength : m_cursor.positionInBlock());
     if (text.size() > room) {
-        for (qsizetype i = qMax<qsizetype>(room, 0) - 1; i >= 0 && i >= room - SpaceSearch; --i) {
+        const qsizetype at = qMax<qsizetype>(room, 0);
+        for (qsizetype i = at - 1; i >= 0 && i >= room - SpaceSearch; --i) {
             if (text[i] == u' ') {
                 cut = i;
                 break;
             }
         }
         if (cut < 0)
-            cut = text.indexOf(u' ', qMax<qsizetype>(room, 0));
+            cut = text.first(qMin(text.size(), at + SpaceSearch)).indexOf(u' ', at);
+        if (cut < 0)
+            cut = characterCutAt(text, at);
     }
     // The block's tabs are counted when tabs come: a block the count is not of is counted anew.
     if (!text.contains(u'\t'))
@@ -674,6 +678,17 @@ qsizetype RtfWriter::blockCut(QStringView text)
         return line >= 0 ? line : i;
     }
     return cut;
+}
+
+qsizetype RtfWriter::characterCutAt(QStringView text, qsizetype from)
+{
+    // A character of its own: not half of a pair of surrogates, nor a mark that goes with the
+    // character before it.
+    for (qsizetype i = from; i < text.size(); ++i) {
+        if (!text[i].isSurrogate() && !text[i].isMark())
+            return i;
+    }
+    return -1;
 }
 
 void RtfWriter::endBlockAt(char16_t character)

@@ -121,6 +121,8 @@ private:
     // Inserts text, ending the block where the paragraph grows too long or has too many tabs.
     void insertText(QStringView text, const QTextCharFormat& format);
     // Where in text the block must end, or -1.
+    // Where a run with no space to end its block at is ended instead.
+    static qsizetype characterCutAt(QStringView text, qsizetype from);
     qsizetype blockCut(QStringView text);
     // Ends the block at a character of the text (a space, tab or line break), which its end
     // stands for.
