@@ -79,22 +79,39 @@ std::unique_ptr<QTextDocument> DocumentView::exchangeDocument(std::unique_ptr<QT
     std::unique_ptr<QTextDocument> old;
     if (document() && document()->parent() == this)
         old.reset(document());
-    // The view applies its wrap mode to the document it shows. A change of mode is made while it
-    // shows an empty one, so that neither the old document nor the new one is laid out for it.
+    // The view applies its wrap mode and its width to the document it shows. They are changed
+    // while it shows an empty one, so that neither the old document nor the new one is laid out
+    // for a change that is not its own.
+    setDocument(&m_blank);
     const QTextOption::WrapMode wrap = doc->defaultTextOption().wrapMode();
-    if (wordWrapMode() != wrap) {
-        setDocument(&m_blank);
+    if (wordWrapMode() != wrap)
         setWordWrapMode(wrap);
-    }
-    // The width the view gives its document, given first: the document is not laid out for
-    // none before.
-    doc->setTextWidth(viewport()->width());
+    const bool barBrought = giveWidth(*doc);
     doc->setParent(this);
     setDocument(doc.release());
+    if (barBrought)
+        setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     if (old)
         old->setParent(nullptr);
     moveCursor(QTextCursor::Start);
     return old;
+}
+
+bool DocumentView::giveWidth(QTextDocument& doc)
+{
+    // The width the view would give the document, given before it is shown, so that it is laid
+    // out once: the viewport's, less the scroll bar's when the document is taller than the view.
+    // The bar is then brought at once, and left to come and go as the document needs once it
+    // is shown.
+    doc.setTextWidth(viewport()->width());
+    const auto* layout = qobject_cast<const WindowLayout*>(doc.documentLayout());
+    if (!layout || verticalScrollBarPolicy() != Qt::ScrollBarAsNeeded
+        || verticalScrollBar()->isVisible()
+        || layout->estimatedSize().height() <= viewport()->height())
+        return false;
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    doc.setTextWidth(viewport()->width());
+    return true;
 }
 
 QString DocumentView::Text() const { return DocumentText::whole(document()); }

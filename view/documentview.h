@@ -110,6 +110,8 @@ private:
     void showInSteps(const std::function<std::unique_ptr<QTextDocument>()>& beginning,
         const std::function<std::unique_ptr<QTextDocument>(const Pace&)>& whole);
 
+    // True when it brought the vertical scroll bar for the document.
+    bool giveWidth(QTextDocument& document);
     // The cursor whose selection the operations read: the batch's while a batch runs.
     QTextCursor selectionCursor() const;
     QColor colorAt(const QTextCharFormat& format) const;

@@ -34,6 +34,9 @@ public:
     int hitTest(const QPointF& point, Qt::HitTestAccuracy accuracy) const override;
     int pageCount() const override { return 1; }
     QSizeF documentSize() const override;
+    // The size as known now, without laying the window out: heights estimated where nothing has
+    // been measured yet.
+    QSizeF estimatedSize() const { return sizeNow(); }
     QRectF frameBoundingRect(QTextFrame* frame) const override;
     QRectF blockBoundingRect(const QTextBlock& block) const override;
 
