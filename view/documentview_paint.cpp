@@ -166,16 +166,16 @@ void drawExtraUnderlines(QPainter& painter, const QTextBlock& block, const QPoin
 // nothing for a block's end. It is drawn after the block's last line, in its own format (the
 // format of a block's end is the next block's character format), marks of a search included.
 void drawEndCharacter(QPainter& painter, const QTextBlock& block, char16_t character,
-    const QPointF& origin, const QColor& text, const QFont& documentFont)
+    const QPointF& origin, const QTextCharFormat& format, const QColor& color,
+    const QFont& documentFont)
 {
     const QTextLayout* layout = block.layout();
     const int end = block.length() - 1;
     const QTextLine line = layout->lineForTextPosition(end);
     if (!line.isValid())
         return;
-    const QTextCharFormat format = block.next().charFormat();
     painter.setFont(format.font().resolve(documentFont));
-    painter.setPen(format.foreground().style() == Qt::NoBrush ? text : format.foreground().color());
+    painter.setPen(color);
     painter.drawText(
         QPointF(origin.x() + line.cursorToX(end), origin.y() + line.y() + line.ascent()),
         QString(QChar(character)));
@@ -296,9 +296,11 @@ void DocumentView::paintDecorations(const QRect& area)
             drawListMarks(
                 painter, block, layout->position() + offset, palette().color(QPalette::Text));
         const char16_t end = DocumentText::endCharacter(block);
-        if (end && !QChar::isSpace(end) && layout && layout->lineCount() > 0)
-            drawEndCharacter(painter, block, end, layout->position() + offset,
-                palette().color(QPalette::Text), document()->defaultFont());
+        if (end && !QChar::isSpace(end) && layout && layout->lineCount() > 0) {
+            const QTextCharFormat endFormat = block.next().charFormat();
+            drawEndCharacter(painter, block, end, layout->position() + offset, endFormat,
+                colorAt(endFormat), document()->defaultFont());
+        }
         if (!borders.isEmpty() && layout)
             drawBorders(painter, borders,
                 layout->boundingRect().translated(layout->position() + offset),
@@ -329,9 +331,7 @@ void DocumentView::paintDecorations(const QRect& area)
                     ++fragment;
                 const QTextCharFormat chars
                     = fragment.atEnd() ? block.charFormat() : fragment.fragment().charFormat();
-                painter.setPen(chars.foreground().style() == Qt::NoBrush
-                        ? palette().color(QPalette::Text)
-                        : chars.foreground().color());
+                painter.setPen(colorAt(chars));
                 drawLeader(painter, leader, origin.x() + from,
                     origin.x() + line.cursorToX(int(i) + 1), origin.y() + line.y() + line.ascent(),
                     QFontMetricsF(chars.font().resolve(document()->defaultFont())));

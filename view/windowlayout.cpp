@@ -81,17 +81,16 @@ void WindowLayout::updateMetrics()
 {
     QTextDocument* doc = document();
     m_settings = settingsOf(doc);
-    m_margin = doc->documentMargin();
-    m_width = doc->pageSize().width();
     const QFontMetricsF metrics(doc->defaultFont());
     m_lineHeight = std::max<qreal>(metrics.lineSpacing(), 1);
-    const qreal textWidth = m_width > 0 ? m_width - 2 * m_margin : 640;
+    const qreal textWidth = m_settings.width > 0 ? m_settings.width - 2 * m_settings.margin : 640;
     m_charsPerLine = std::max<qreal>(8, textWidth / std::max<qreal>(metrics.averageCharWidth(), 1));
     m_shadow->setDefaultFont(doc->defaultFont());
     m_shadow->setDefaultTextOption(doc->defaultTextOption());
     m_shadow->setIndentWidth(doc->indentWidth());
-    m_shadow->setPageSize(
-        QSizeF(m_width > 0 ? std::max<qreal>(m_width - 2 * m_margin, 1) : -1, -1));
+    m_shadow->setPageSize(QSizeF(
+        m_settings.width > 0 ? std::max<qreal>(m_settings.width - 2 * m_settings.margin, 1) : -1,
+        -1));
 }
 
 int WindowLayout::depthOf(const QTextFrame* frame)
@@ -324,7 +323,7 @@ void WindowLayout::layoutWindow()
 
 QPointF WindowLayout::shift() const
 {
-    return QPointF(m_margin, m_margin + m_heights.above(size_t(m_first)));
+    return QPointF(m_settings.margin, m_settings.margin + m_heights.above(size_t(m_first)));
 }
 
 void WindowLayout::copyLines()
@@ -366,23 +365,23 @@ QTextBlock WindowLayout::shadowBlock(const QTextBlock& block) const
 qreal WindowLayout::showArea(qreal top, qreal height)
 {
     ensureWindow();
-    const qreal windowTop = m_margin + m_heights.above(size_t(m_first));
-    const qreal windowBottom = m_margin + m_heights.above(size_t(m_last) + 1);
-    const qreal total = m_margin + m_heights.total();
+    const qreal windowTop = m_settings.margin + m_heights.above(size_t(m_first));
+    const qreal windowBottom = m_settings.margin + m_heights.above(size_t(m_last) + 1);
+    const qreal total = m_settings.margin + m_heights.total();
     const qreal from = std::max<qreal>(top - height / 2, 0);
     const qreal to = std::min(top + height * 3 / 2, total);
     if (m_last >= m_first && from >= windowTop - 0.5 && to <= windowBottom + 0.5)
         return top;
     // What the view shows at its top stays there: the item and how far into it.
-    const int anchor = int(m_heights.partAt(std::max<qreal>(top - m_margin, 0)));
-    const qreal into = std::clamp<qreal>(
-        top - m_margin - m_heights.above(size_t(anchor)), 0, m_heights.height(size_t(anchor)));
+    const int anchor = int(m_heights.partAt(std::max<qreal>(top - m_settings.margin, 0)));
+    const qreal into = std::clamp<qreal>(top - m_settings.margin - m_heights.above(size_t(anchor)),
+        0, m_heights.height(size_t(anchor)));
     const qreal fraction
         = m_heights.height(size_t(anchor)) > 0 ? into / m_heights.height(size_t(anchor)) : 0;
-    placeWindow(anchor, top - m_margin - height, top - m_margin + 2 * height);
+    placeWindow(anchor, top - m_settings.margin - height, top - m_settings.margin + 2 * height);
     // A measured item keeps the same share of it at the top.
-    const qreal newTop
-        = m_margin + m_heights.above(size_t(anchor)) + fraction * m_heights.height(size_t(anchor));
+    const qreal newTop = m_settings.margin + m_heights.above(size_t(anchor))
+        + fraction * m_heights.height(size_t(anchor));
     Q_EMIT documentSizeChanged(documentSize());
     Q_EMIT update();
     return newTop;
@@ -407,15 +406,15 @@ void WindowLayout::documentChanged(int from, int charsRemoved, int charsAdded)
         && !m_items.empty() && document()->blockCount() == m_blockCount
         && settingsOf(document()) == m_settings)
         return;
-    const qreal oldWidth = m_width;
+    const qreal oldWidth = m_settings.width;
     if (m_last >= m_first)
         m_anchor = m_base;
     updateMetrics();
     // A change of characters moves the items after it; a change of width changes every height.
     // Formats alone (the marks of a search) change only the window, laid out again as it
     // stands. Either way it is laid out when it is next needed, once for many changes.
-    const bool sameItems = charsRemoved == charsAdded && oldWidth == m_width && !m_items.empty()
-        && document()->blockCount() == m_blockCount;
+    const bool sameItems = charsRemoved == charsAdded && oldWidth == m_settings.width
+        && !m_items.empty() && document()->blockCount() == m_blockCount;
     if (!sameItems) {
         clearWindow();
         rebuildItems();
@@ -458,8 +457,9 @@ QSizeF WindowLayout::documentSize() const
 
 QSizeF WindowLayout::sizeNow() const
 {
-    const qreal copyWidth = m_shadow->documentLayout()->documentSize().width() + 2 * m_margin;
-    return QSizeF(std::max(m_width, copyWidth), 2 * m_margin + m_heights.total());
+    const qreal copyWidth
+        = m_shadow->documentLayout()->documentSize().width() + 2 * m_settings.margin;
+    return QSizeF(std::max(m_settings.width, copyWidth), 2 * m_settings.margin + m_heights.total());
 }
 
 void WindowLayout::draw(QPainter* painter, const PaintContext& context)
@@ -520,8 +520,9 @@ QRectF WindowLayout::blockBoundingRect(const QTextBlock& block) const
         return rect;
     }
     const int item = itemAt(block.position());
-    return QRectF(m_margin, m_margin + m_heights.above(size_t(item)),
-        std::max<qreal>(m_width - 2 * m_margin, 0), m_heights.height(size_t(item)));
+    return QRectF(m_settings.margin, m_settings.margin + m_heights.above(size_t(item)),
+        std::max<qreal>(m_settings.width - 2 * m_settings.margin, 0),
+        m_heights.height(size_t(item)));
 }
 
 QRectF WindowLayout::frameBoundingRect(QTextFrame* frame) const
@@ -536,6 +537,7 @@ QRectF WindowLayout::frameBoundingRect(QTextFrame* frame) const
             return m_shadow->documentLayout()->frameBoundingRect(copy).translated(shift());
     }
     const int item = itemAt(frame->firstPosition());
-    return QRectF(m_margin, m_margin + m_heights.above(size_t(item)),
-        std::max<qreal>(m_width - 2 * m_margin, 0), m_heights.height(size_t(item)));
+    return QRectF(m_settings.margin, m_settings.margin + m_heights.above(size_t(item)),
+        std::max<qreal>(m_settings.width - 2 * m_settings.margin, 0),
+        m_heights.height(size_t(item)));
 }

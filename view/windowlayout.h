@@ -115,9 +115,7 @@ private:
         bool operator==(const Settings&) const = default;
     };
     static Settings settingsOf(const QTextDocument* doc);
-    Settings m_settings;
-    qreal m_margin = 0;
-    qreal m_width = 0;
+    Settings m_settings; // its width and margin are the layout's
     qreal m_lineHeight = 16;
     qreal m_charsPerLine = 80;
     bool m_dirty = true;
